@@ -13,6 +13,9 @@ namespace {
 // larger declared length is corrupt and must not make us allocate it.
 constexpr std::uint64_t kMaxInflateRatio = 1032;
 
+// The length field has 32 bits; on 64-bit hosts larger data cannot be described.
+constexpr bool fits_32_bits(std::uint64_t n) { return n <= 0xFFFFFFFFu; }
+
 MutableByteView writable_bytes(std::string& s) { return {reinterpret_cast<std::uint8_t*>(s.data()), s.size()}; }
 
 }  // namespace
@@ -20,7 +23,7 @@ MutableByteView writable_bytes(std::string& s) { return {reinterpret_cast<std::u
 std::string compress_string(std::string_view data, std::uint32_t producer_word) {
     const ByteView source = bytes_of(data);
     const std::size_t bound = compress_bound(data.size());
-    if (bound == 0 || static_cast<std::uint64_t>(data.size()) > 0xFFFFFFFFu) return {};
+    if (bound == 0 || !fits_32_bits(data.size())) return {};
     try {
         std::string container(kCompressedStringHeaderSize + bound, '\0');
         const std::int64_t packed =

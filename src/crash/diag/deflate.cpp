@@ -24,7 +24,9 @@ StreamStatus run_step(z_stream& z, ByteView& input, MutableByteView& output, Cal
     const uInt out_chunk = chunk_of(output.size());
     z.next_in = const_cast<Bytef*>(input.data());  // zlib does not write through it
     z.avail_in = in_chunk;
-    z.next_out = output.data();
+    // zlib refuses a null output pointer even with no room, as an empty range may have.
+    Bytef no_room = 0;
+    z.next_out = output.data() ? output.data() : &no_room;
     z.avail_out = out_chunk;
     const int rc = call(z, in_chunk == input.size());
     const std::size_t used = in_chunk - z.avail_in;

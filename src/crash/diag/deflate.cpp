@@ -41,10 +41,8 @@ StreamStatus run_step(z_stream& z, ByteView& input, MutableByteView& output, Cal
     }
 }
 
-void release(std::unique_ptr<z_stream_s>& z, int (*end)(z_streamp)) {
-    if (z) end(z.get());
-    z.reset();
-}
+void end_deflate(z_stream_s* z) { deflateEnd(z); }
+void end_inflate(z_stream_s* z) { inflateEnd(z); }
 
 }  // namespace
 
@@ -53,20 +51,17 @@ std::size_t compress_bound(std::size_t length) {
     return length > std::numeric_limits<std::size_t>::max() - extra ? 0 : length + extra;
 }
 
-RawDeflater::RawDeflater(int level) : stream_(new (std::nothrow) z_stream{}) {
-    if (stream_ && deflateInit2(stream_.get(), level, Z_DEFLATED, -kWindowBits, kMemoryLevel,
-                                Z_DEFAULT_STRATEGY) != Z_OK)
-        stream_.reset();
+void ZStreamDeleter::operator()(z_stream_s* z) const {
+    if (end) end(z);
+    delete z;
 }
 
-RawDeflater::~RawDeflater() { release(stream_, deflateEnd); }
-RawDeflater::RawDeflater(RawDeflater&&) noexcept = default;
-RawDeflater& RawDeflater::operator=(RawDeflater&& other) noexcept {
-    if (this != &other) {
-        release(stream_, deflateEnd);
-        stream_ = std::move(other.stream_);
+RawDeflater::RawDeflater(int level) {
+    ZStreamPtr z(new (std::nothrow) z_stream{});
+    if (z && deflateInit2(z.get(), level, Z_DEFLATED, -kWindowBits, kMemoryLevel, Z_DEFAULT_STRATEGY) == Z_OK) {
+        z.get_deleter().end = end_deflate;
+        stream_ = std::move(z);
     }
-    return *this;
 }
 
 StreamStatus RawDeflater::step(ByteView& input, MutableByteView& output, bool last) {
@@ -76,18 +71,12 @@ StreamStatus RawDeflater::step(ByteView& input, MutableByteView& output, bool la
     });
 }
 
-RawInflater::RawInflater() : stream_(new (std::nothrow) z_stream{}) {
-    if (stream_ && inflateInit2(stream_.get(), -kWindowBits) != Z_OK) stream_.reset();
-}
-
-RawInflater::~RawInflater() { release(stream_, inflateEnd); }
-RawInflater::RawInflater(RawInflater&&) noexcept = default;
-RawInflater& RawInflater::operator=(RawInflater&& other) noexcept {
-    if (this != &other) {
-        release(stream_, inflateEnd);
-        stream_ = std::move(other.stream_);
+RawInflater::RawInflater() {
+    ZStreamPtr z(new (std::nothrow) z_stream{});
+    if (z && inflateInit2(z.get(), -kWindowBits) == Z_OK) {
+        z.get_deleter().end = end_inflate;
+        stream_ = std::move(z);
     }
-    return *this;
 }
 
 StreamStatus RawInflater::step(ByteView& input, MutableByteView& output) {

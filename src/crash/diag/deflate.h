@@ -35,35 +35,36 @@ enum class StreamStatus {
     error,     // corrupt data or a zlib failure
 };
 
+// Owns a zlib stream: ends it (deflate or inflate, as it was started) and frees it.
+struct ZStreamDeleter {
+    void (*end)(z_stream_s*) = nullptr;
+    void operator()(z_stream_s* z) const;
+};
+using ZStreamPtr = std::unique_ptr<z_stream_s, ZStreamDeleter>;
+
 // One stream run in steps. Each step advances `input` past the bytes used and `output` past
 // the bytes written. Owns its zlib state; movable, not copyable.
 class RawDeflater {
 public:
     explicit RawDeflater(int level = kCompressionLevel);
-    ~RawDeflater();
-    RawDeflater(RawDeflater&&) noexcept;
-    RawDeflater& operator=(RawDeflater&&) noexcept;
 
     bool ok() const { return stream_ != nullptr; }
     // `last` says that `input` holds all data still to come.
     StreamStatus step(ByteView& input, MutableByteView& output, bool last);
 
 private:
-    std::unique_ptr<z_stream_s> stream_;
+    ZStreamPtr stream_;
 };
 
 class RawInflater {
 public:
     RawInflater();
-    ~RawInflater();
-    RawInflater(RawInflater&&) noexcept;
-    RawInflater& operator=(RawInflater&&) noexcept;
 
     bool ok() const { return stream_ != nullptr; }
     StreamStatus step(ByteView& input, MutableByteView& output);
 
 private:
-    std::unique_ptr<z_stream_s> stream_;
+    ZStreamPtr stream_;
 };
 
 }  // namespace roadsum

@@ -136,8 +136,9 @@ ParsedZip parse_zip(ByteView archive) {
 }
 
 std::string archive_dir() {
-    std::filesystem::create_directories("zip_archives");
-    return "zip_archives";
+    // A path of the build tree, so that a test program run by hand from elsewhere writes there too.
+    std::filesystem::create_directories(ROADSUM_ZIP_ARCHIVE_DIR);
+    return ROADSUM_ZIP_ARCHIVE_DIR;
 }
 
 void write_expected(const std::string& name, const std::vector<ExpectedEntry>& entries) {

@@ -46,7 +46,7 @@ struct ParsedZip {
 // and crc, and that nothing is left over.
 ParsedZip parse_zip(ByteView archive);
 
-// Folder in the test's working directory that the checker with real unzip tools reads.
+// Folder in the build tree that the checker with real unzip tools reads.
 std::string archive_dir();
 
 // Writes, beside archive_dir()/<name>.zip, what its entries must hold, in archive order:

@@ -262,14 +262,8 @@ std::optional<LRESULT> TButton::Reflected(UINT message, WPARAM wparam, LPARAM lp
 
 // ---- TCustomOwnerDrawButton
 
-TCustomOwnerDrawButton::TCustomOwnerDrawButton(TWinControl* parent) : TWinControl(parent) {
-    SetBounds(0, 0, 75, 25);
-    SetTabStop(true);
-}
-
 void TCustomOwnerDrawButton::CreateParams(TCreateParams& params) {
-    TWinControl::CreateParams(params);
-    params.SystemClass = "BUTTON";
+    TButton::CreateParams(params);
     params.Style |= BS_OWNERDRAW;
 }
 
@@ -278,11 +272,7 @@ std::optional<LRESULT> TCustomOwnerDrawButton::Reflected(UINT message, WPARAM wp
         DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lparam));
         return TRUE;
     }
-    if (message == WM_COMMAND && HIWORD(wparam) == BN_CLICKED) {
-        Click();
-        return 0;
-    }
-    return TWinControl::Reflected(message, wparam, lparam);
+    return TButton::Reflected(message, wparam, lparam);
 }
 
 }  // namespace roadsum

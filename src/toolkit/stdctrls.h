@@ -128,9 +128,9 @@ protected:
 };
 
 // A push button that draws itself when its parent passes on WM_DRAWITEM.
-class TCustomOwnerDrawButton : public TWinControl {
+class TCustomOwnerDrawButton : public TButton {
 public:
-    explicit TCustomOwnerDrawButton(TWinControl* parent);
+    using TButton::TButton;
 
 protected:
     void CreateParams(TCreateParams& params) override;

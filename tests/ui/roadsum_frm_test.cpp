@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "../toolkit/toolkit_fixture.h"
+#include "toolkit/screen.h"
 
 namespace roadsum {
 namespace {
@@ -281,6 +282,31 @@ TEST_F(RoadsumFrmTest, EnterAndEscapeRunNothing) {
     Key(GetFocus(), VK_ESCAPE);
     EXPECT_EQ(Text(form_->Label8), "Accomodation");
     EXPECT_TRUE(IsWindowVisible(form_->Handle()));
+}
+
+}  // namespace
+}  // namespace roadsum
+
+namespace roadsum {
+namespace {
+
+class ScaledScreen : public testing::ToolkitTest {
+protected:
+    ScaledScreen() { Screen::SetPixelsPerInchForTesting(120); }
+    ~ScaledScreen() override { Screen::SetPixelsPerInchForTesting(96); }
+};
+
+TEST_F(ScaledScreen, LayoutAndFontsScaleWithTheScreensDotsPerInch) {
+    TRoadsumFrm* form = app_.CreateForm<TRoadsumFrm>();
+    EXPECT_EQ(form->ClientWidth(), 618);  // 494 at 120 dots per inch
+    EXPECT_EQ(form->ClientHeight(), 375);
+    EXPECT_EQ(form->VehicleCostPerKmTb->Left(), 190);
+    EXPECT_EQ(form->VehicleCostPerKmTb->Top(), 20);
+    EXPECT_EQ(form->VehicleCostPerKmTb->Width(), 60);
+    EXPECT_EQ(form->Label8->Left() + form->Label8->Width(), 601);  // the right edge 481
+    LOGFONTA lf{};
+    GetObjectA(form->Label8->Font().Handle(), sizeof lf, &lf);
+    EXPECT_EQ(lf.lfHeight, -14);  // 11 pixels at 96 dots per inch
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
             return 1;
         }
     } catch (const roadsum::PixmapError& e) {
-        std::fprintf(stderr, "%s:%s\n", argv[1], e.what() + 4);  // "line N: ..." -> "N: ..."
+        std::fprintf(stderr, "%s: %s\n", argv[1], e.what());
         return 1;
     }
     return 0;

@@ -17,7 +17,8 @@ LineShape Shape(LineShape::Kind kind, bool sign, std::vector<Point> points, Rect
 
 LineShape Moved(LineShape shape, int d) {
     for (Point& p : shape.points) p = {p.x + d, p.y + d};
-    shape.rect = shape.rect.Offset(d, d);
+    bool boxed = shape.kind != LineShape::kLine && shape.kind != LineShape::kPolyline && shape.kind != LineShape::kPolygon;
+    if (boxed) shape.rect = shape.rect.Offset(d, d);
     shape.shadow = true;
     return shape;
 }

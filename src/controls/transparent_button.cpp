@@ -283,7 +283,7 @@ void TTransparentButton::RebuildPictures() {
     pictures_.clear();
     if (!glyph_.Empty()) {
         for (int i = 0; i < num_glyphs_; ++i) pictures_.push_back(GlyphCell(glyph_, i, num_glyphs_));
-        const MaskedPicture& first = pictures_.front();
+        MaskedPicture first = pictures_.front();  // a copy: the list grows below
         pictures_.push_back(GreyCopy(first));
         pictures_.push_back(EmbossedPicture(DisabledShape(first), first.width, first.height));
         return;

@@ -83,6 +83,11 @@ TEST_F(TransparentButtonTest, TheMainWindowsGlyphShiftsWhilePressedAndClicksOnRe
     EXPECT_EQ(clicks_, 1);
     ExpectGo(*Picture(), 30 + 2, 40 + 1);
     EXPECT_FALSE(b->Down()) << "no group: never down";
+    // Disabled, the etched picture: the shape in shadow, its highlight below right.
+    b->SetEnabled(false);
+    auto dib = Picture();
+    EXPECT_EQ(dib->Pixel(32 + 5, 41 + 5), Sys(clBtnShadow));
+    EXPECT_EQ(dib->Pixel(32 + 15, 41 + 15), Sys(clBtnHighlight));
 }
 
 TEST_F(TransparentButtonTest, DraggedOffItStaysShiftedAndReleasedThereItDoesNotClick) {

@@ -168,6 +168,14 @@ TEST_F(TechnicalLineTest, ShapeOnlyTakesClicksOnlyOnTheDrawnShape) {
     line->SetShapeOnly(false);
     ClickAt(form_->Handle(), 10 + 100, 20 + 5);
     EXPECT_EQ(clicks, 2);
+    // A one-pixel line takes clicks on its row.
+    line->SetShapeOnly(true);
+    line->LineSettings().SetWidth(1);
+    Picture();
+    ClickAt(form_->Handle(), 10 + 100, 20 + 15);  // R = (1, 1, 199, 29), y = 14
+    EXPECT_EQ(clicks, 3);
+    ClickAt(form_->Handle(), 10 + 100, 20 + 17);
+    EXPECT_EQ(clicks, 3);
 }
 
 }  // namespace

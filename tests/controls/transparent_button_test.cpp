@@ -26,16 +26,6 @@ TGlyph MakeGlyph(int width, int height, const std::vector<TColor>& colors = {clR
     return TGlyph::FromBitmap(dib.Handle());
 }
 
-// Runs inside the open menu's loop: notes where the menu stands and picks its first item.
-RECT g_menu_rect;
-HWND g_menu_keys_to;
-void CALLBACK ChooseFirstItem(HWND, UINT, UINT_PTR id, DWORD) {
-    KillTimer(nullptr, id);
-    if (HWND popup = FindWindowA("#32768", nullptr)) GetWindowRect(popup, &g_menu_rect);
-    PostMessageA(g_menu_keys_to, WM_KEYDOWN, VK_DOWN, 0);
-    PostMessageA(g_menu_keys_to, WM_KEYDOWN, VK_RETURN, 0);
-}
-
 class TransparentButtonTest : public testing::PaintTest {
 protected:
     TransparentButtonTest() : go_(TGlyph::FromResource("GoGlyph")) {}
@@ -391,15 +381,13 @@ TEST_F(TransparentButtonTest, TheDropDownMenuOpensBelowTheButtonAndEndsThePress)
     EXPECT_EQ(clicks_, 1);
     // Shown: while it is open, its place is taken and its first item chosen with the keys.
     b->OnDropDownMenu = nullptr;
-    g_menu_rect = {};
-    g_menu_keys_to = Form();
-    menu.OnPopup = [](TObject*) { SetTimer(nullptr, 0, 50, ChooseFirstItem); };
+    menu.OnPopup = [this](TObject*) { testing::ChooseFirstItemOfNextMenu(Form()); };
     Press(Form(), 50, 40);
     EXPECT_EQ(menu.PopupComponent(), b);
     EXPECT_EQ(chosen, 1);
     POINT corner = b->ClientToScreen({0, b->Height()});
-    EXPECT_EQ(g_menu_rect.left, corner.x) << "at the button's bottom-left corner";
-    EXPECT_EQ(g_menu_rect.top, corner.y);
+    EXPECT_EQ(testing::g_menu_rect.left, corner.x) << "at the button's bottom-left corner";
+    EXPECT_EQ(testing::g_menu_rect.top, corner.y);
     EXPECT_FALSE(b->Pressed()) << "the press ends with the menu";
     EXPECT_EQ(clicks_, 1) << "and clicks nothing";
 }

@@ -1,6 +1,7 @@
 #include "controls/gradient.h"
 
 #include "controls/gradient_colors.h"
+#include "toolkit/property.h"
 
 namespace roadsum {
 
@@ -10,27 +11,20 @@ TCustomGradient::TCustomGradient(TWinControl* parent) : TGraphicControl(parent) 
 }
 
 void TCustomGradient::SetColorBands(int value) {
-    if (value == color_bands_ || value < kMinColorBands || value > kMaxColorBands) return;
-    color_bands_ = static_cast<TGradColorBand>(value);
-    Changed();
+    if (value < kMinColorBands || value > kMaxColorBands) return;
+    SetProperty(color_bands_, static_cast<TGradColorBand>(value), [this] { Changed(); });
 }
 
 void TCustomGradient::SetDirection(TGradDirection value) {
-    if (value == direction_) return;
-    direction_ = value;
-    Changed();
+    SetProperty(direction_, value, [this] { Changed(); });
 }
 
 void TCustomGradient::SetFromColor(TColor value) {
-    if (value == from_color_) return;
-    from_color_ = value;
-    Changed();
+    SetProperty(from_color_, value, [this] { Changed(); });
 }
 
 void TCustomGradient::SetToColor(TColor value) {
-    if (value == to_color_) return;
-    to_color_ = value;
-    Changed();
+    SetProperty(to_color_, value, [this] { Changed(); });
 }
 
 void TCustomGradient::Changed() {

@@ -54,9 +54,7 @@ TDecoGraphicControl::TDecoGraphicControl(TWinControl* parent) : TGraphicControl(
 }
 
 void TDecoGraphicControl::SetTransparent(bool value) {
-    if (value == transparent_) return;
-    transparent_ = value;
-    Invalidate();
+    SetProperty(transparent_, value, [this] { Invalidate(); });
 }
 
 void TDecoGraphicControl::MouseEnter() {
@@ -111,10 +109,10 @@ void TTechnicalLine::SetLineEndingsign(TLineEndings value) {
 }
 
 void TTechnicalLine::SetShapeOnly(bool value) {
-    if (value == shape_only_) return;
-    shape_only_ = value;
-    if (!value) region_.reset();
-    Invalidate();
+    SetProperty(shape_only_, value, [this] {
+        if (!shape_only_) region_.reset();
+        Invalidate();
+    });
 }
 
 void TTechnicalLine::Paint(TCanvas& canvas) {

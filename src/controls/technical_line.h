@@ -9,6 +9,7 @@
 #include "controls/line_course.h"
 #include "toolkit/control.h"
 #include "toolkit/pen.h"
+#include "toolkit/property.h"
 
 namespace roadsum {
 
@@ -21,7 +22,7 @@ public:
     void SetStyleInner(TDecoBevelCut v) { Set(s_.style_inner, v); }
     TDecoBevelCut StyleOuter() const { return s_.style_outer; }
     void SetStyleOuter(TDecoBevelCut v) { Set(s_.style_outer, v); }
-    // Widths below 0 are ignored.
+    // Widths below 0 or above kMaxPixels are ignored.
     int WidthInner() const { return s_.width_inner; }
     void SetWidthInner(int v) { SetWidth(s_.width_inner, v); }
     int WidthOuter() const { return s_.width_outer; }
@@ -53,13 +54,13 @@ public:
 private:
     template <typename V>
     void Set(V& field, V value) {
-        if (field == value) return;
-        field = value;
-        thickness_ = DecoBevelThickness(s_);
-        if (OnChange) OnChange();
+        SetProperty(field, value, [this] {
+            thickness_ = DecoBevelThickness(s_);
+            if (OnChange) OnChange();
+        });
     }
     void SetWidth(int& field, int value) {
-        if (value >= 0) Set(field, value);
+        if (value >= 0 && value <= kMaxPixels) Set(field, value);
     }
 
     DecoBevelSettings s_;
@@ -106,13 +107,18 @@ public:
     TSignPlaces SignPlaces() const { return course_.places; }
     void SetSignPlaces(TSignPlaces value) { Set(course_.places, value); }
     int SignSize() const { return course_.sign_size; }
-    void SetSignSize(int value) { Set(course_.sign_size, value); }
+    // Sizes and depths beyond kMaxPixels either way are ignored.
+    void SetSignSize(int value) {
+        if (InPixelRange(value)) Set(course_.sign_size, value);
+    }
     TColor FillColor() const { return fill_color_; }
     void SetFillColor(TColor value) { Set(fill_color_, value); }
     bool ShadowVisible() const { return course_.shadow_visible; }
     void SetShadowVisible(bool value) { Set(course_.shadow_visible, value); }
     int ShadowDepth() const { return course_.shadow_depth; }
-    void SetShadowDepth(int value) { Set(course_.shadow_depth, value); }
+    void SetShadowDepth(int value) {
+        if (InPixelRange(value)) Set(course_.shadow_depth, value);
+    }
     TColor ShadowColor() const { return shadow_color_; }
     void SetShadowColor(TColor value) { Set(shadow_color_, value); }
     bool Arrowed() const { return arrowed_; }
@@ -129,9 +135,7 @@ public:
 private:
     template <typename V>
     void Set(V& field, V value) {
-        if (field == value) return;
-        field = value;
-        Invalidate();
+        SetProperty(field, value, [this] { Invalidate(); });
     }
     // Draws the shapes; with a canvas in their pens and brushes, without one only their outlines
     // (into a path).

@@ -57,21 +57,15 @@ void TCustomGraphicButton::SetGroupIndex(int value) {
 }
 
 void TCustomGraphicButton::SetAllowAllUp(bool value) {
-    if (value == allow_all_up_) return;
-    allow_all_up_ = value;
-    NotifyGroup();
+    SetProperty(allow_all_up_, value, [this] { NotifyGroup(); });
 }
 
 void TCustomGraphicButton::SetDropDownMenu(TPopupMenu* menu) {
-    if (menu == drop_down_menu_) return;
-    drop_down_menu_ = menu;
-    Redraw();
+    SetProperty(drop_down_menu_, menu, [this] { Redraw(); });
 }
 
 void TCustomGraphicButton::SetKeepMouseLeavePressed(bool value) {
-    if (value == keep_mouse_leave_pressed_) return;
-    keep_mouse_leave_pressed_ = value;
-    Redraw();
+    SetProperty(keep_mouse_leave_pressed_, value, [this] { Redraw(); });
 }
 
 // The other buttons of the group on the same parent take the sender's AllowAllUp, and a down
@@ -251,10 +245,11 @@ void TTransparentButton::SetGlyph(TGlyph glyph) {
 }
 
 void TTransparentButton::SetNumGlyphs(int value) {
-    if (value == num_glyphs_ || value < 1 || value > 4) return;
-    num_glyphs_ = value;
-    RebuildPictures();
-    Redraw();
+    if (value < 1 || value > 4) return;
+    SetProperty(num_glyphs_, value, [this] {
+        RebuildPictures();
+        Redraw();
+    });
 }
 
 void TTransparentButton::SetHotTrackFont(const TFont& font) {
@@ -399,16 +394,7 @@ void TTransparentButton::PaintCaption(TCanvas& canvas, const ButtonLook& look, i
     Point at = CaptionPosition(text_align_, Width(), Height(), tw, th, spacing_, glyph_top, glyph_bottom);
     if ((look.pressed || look.down) && show_pressed_) at = {at.x + press_offset_, at.y + press_offset_};
     RECT r = {at.x, at.y, at.x + tw, at.y + th};
-    UINT flags = layout | DT_CENTER | DT_NOCLIP;
-    if (!look.enabled) {
-        // The platform's look of disabled text: a light copy below and right of a dark one.
-        OffsetRect(&r, 1, 1);
-        canvas.SetTextColor(clBtnHighlight);
-        canvas.DrawText(Caption(), r, flags);
-        OffsetRect(&r, -1, -1);
-        canvas.SetTextColor(clBtnShadow);
-    }
-    canvas.DrawText(Caption(), r, flags);
+    canvas.DrawCaption(Caption(), r, layout | DT_CENTER | DT_NOCLIP, look.enabled);
 }
 
 void TTransparentButton::PaintDropArrow(TCanvas& canvas) {

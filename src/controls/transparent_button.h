@@ -12,6 +12,7 @@
 #include "toolkit/control.h"
 #include "toolkit/glyph.h"
 #include "toolkit/menu.h"
+#include "toolkit/property.h"
 
 namespace roadsum {
 
@@ -154,7 +155,10 @@ public:
     TTextAlign TextAlign() const { return text_align_; }
     void SetTextAlign(TTextAlign value) { Set(text_align_, value); }
     int Spacing() const { return spacing_; }
-    void SetSpacing(int value) { Set(spacing_, value); }
+    // Spacings and offsets beyond kMaxPixels either way are ignored.
+    void SetSpacing(int value) {
+        if (InPixelRange(value)) Set(spacing_, value);
+    }
     bool WordWrap() const { return word_wrap_; }
     void SetWordWrap(bool value) { Set(word_wrap_, value); }
     TFrameStyle FrameStyle() const { return frame_style_; }
@@ -167,7 +171,9 @@ public:
     bool ShowPressed() const { return show_pressed_; }
     void SetShowPressed(bool value) { Set(show_pressed_, value); }
     int PressOffset() const { return press_offset_; }
-    void SetPressOffset(int value) { Set(press_offset_, value); }
+    void SetPressOffset(int value) {
+        if (InPixelRange(value)) Set(press_offset_, value);
+    }
     bool AutoGray() const { return auto_gray_; }
     void SetAutoGray(bool value) { Set(auto_gray_, value); }
     bool HotTrack() const { return hot_track_; }
@@ -197,9 +203,7 @@ protected:
 private:
     template <typename V>
     void Set(V& field, V value) {
-        if (field == value) return;
-        field = value;
-        Redraw();
+        SetProperty(field, value, [this] { Redraw(); });
     }
     ButtonLook Look() const;
     void RebuildPictures();

@@ -114,6 +114,17 @@ int TCanvas::DrawText(std::string_view text, RECT& r, UINT format) {
     return ::DrawTextA(dc_, text.data(), static_cast<int>(text.size()), &r, format);
 }
 
+void TCanvas::DrawCaption(std::string_view text, RECT r, UINT format, bool enabled) {
+    if (!enabled) {
+        OffsetRect(&r, 1, 1);
+        SetTextColor(clBtnHighlight);
+        DrawText(text, r, format);
+        OffsetRect(&r, -1, -1);
+        SetTextColor(clBtnShadow);
+    }
+    DrawText(text, r, format);
+}
+
 SIZE TCanvas::TextExtent(std::string_view text) const {
     SIZE size{};
     GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(text.size()), &size);

@@ -55,6 +55,9 @@ public:
     // Text drawn with a transparent background in the font's colour.
     void TextOut(int x, int y, std::string_view text);
     int DrawText(std::string_view text, RECT& r, UINT format);  // DrawTextA flags
+    // A caption in the current text colour, or, disabled, in the platform's look of disabled
+    // text: a light copy below and right of a dark one.
+    void DrawCaption(std::string_view text, RECT r, UINT format, bool enabled);
     SIZE TextExtent(std::string_view text) const;
 
     void Draw(int x, int y, HDC source, int width, int height, DWORD rop = SRCCOPY);

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "toolkit/color.h"
+#include "toolkit/property.h"
 
 namespace roadsum {
 
@@ -24,9 +25,9 @@ public:
     int Width() const { return width_; }
     TPenStyle Style() const { return style_; }
     void SetColor(TColor color) { Set(color_, color); }
-    // Widths below 1 are ignored.
+    // Widths below 1 or above kMaxPixels are ignored.
     void SetWidth(int width) {
-        if (width >= 1) Set(width_, width);
+        if (width >= 1 && width <= kMaxPixels) Set(width_, width);
     }
     void SetStyle(TPenStyle style) { Set(style_, style); }
     void Assign(const TPen& other) {
@@ -41,9 +42,9 @@ public:
 private:
     template <typename V>
     void Set(V& field, V value) {
-        if (field == value) return;
-        field = value;
-        if (OnChange) OnChange();
+        SetProperty(field, value, [this] {
+            if (OnChange) OnChange();
+        });
     }
 
     TColor color_ = clBlack;

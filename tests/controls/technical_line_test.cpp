@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "paint_fixture.h"
+#include "toolkit/property.h"
 
 namespace roadsum {
 namespace {
@@ -114,6 +115,32 @@ TEST_F(TechnicalLineTest, EveryCourseAndSignPaintsWithoutFailing) {
                 for (int x = 0; x < 120; x += 3) drawn += dib->Pixel(x, y) != kPanel;
             EXPECT_GT(drawn, 5) << type << "/" << sign;
         }
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(TechnicalLineTest, ValuesBeyondAnyScreenAreIgnoredAndTheLargestPaint) {
+    TTechnicalLine* line = form_->Add<TTechnicalLine>();
+    line->SetSignSize(INT32_MAX);
+    line->SetShadowDepth(INT32_MIN);
+    line->LineSettings().SetWidth(1 << 20);
+    line->Bevel().SetBorderWidth(INT32_MAX);
+    EXPECT_EQ(line->SignSize(), 40);
+    EXPECT_EQ(line->ShadowDepth(), 6);
+    EXPECT_EQ(line->LineSettings().Width(), 1);
+    EXPECT_EQ(line->Bevel().BorderWidth(), 0);
+    line->SetSignPlaces(TSignPlaces::spBoth);
+    line->SetShadowVisible(true);
+    line->SetSignSize(kMaxPixels);
+    line->SetShadowDepth(-kMaxPixels);
+    line->LineSettings().SetWidth(kMaxPixels);
+    for (TTechnicalLineTypes type : {TTechnicalLineTypes::lsStraightLeftToRight, TTechnicalLineTypes::lsTopLeftCurve}) {
+        line->SetLineType(type);
+        Picture();
+    }
+    line->Bevel().SetWidthOuter(kMaxPixels);
+    line->Bevel().SetStyleOuter(TDecoBevelCut::bvFrameRaised);
+    EXPECT_EQ(line->Bevel().Thickness(), kMaxPixels + 1);
+    Picture();
     EXPECT_TRUE(errors_.empty());
 }
 

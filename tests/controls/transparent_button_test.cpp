@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "paint_fixture.h"
+#include "toolkit/property.h"
 #include "toolkit/stdctrls.h"
 
 namespace roadsum {
@@ -265,6 +266,26 @@ TEST_F(TransparentButtonTest, PressOffsetShowPressedAndTheAccelerator) {
     PostMessageA(Form(), WM_SYSCHAR, 'g', 1 << 29);
     Pump();
     EXPECT_EQ(clicks_, 3);
+}
+
+TEST_F(TransparentButtonTest, OffsetsBeyondAnyScreenAreIgnoredAndTheLargestPaint) {
+    TTransparentButton* b = MainWindowButton();
+    b->SetSpacing(INT32_MIN);
+    b->SetPressOffset(INT32_MAX);
+    EXPECT_EQ(b->Spacing(), 2);
+    EXPECT_EQ(b->PressOffset(), 1);
+    b->SetSpacing(-kMaxPixels);
+    b->SetPressOffset(kMaxPixels);
+    b->SetBorderWidth(UINT32_MAX);
+    b->SetTransparent(false);
+    b->SetFrameStyle(TFrameStyle::fsRegular);
+    b->SetCaption("Go");
+    b->SetTextAlign(TTextAlign::ttaTopLeft);
+    Press(Form(), 35, 45);
+    Picture();
+    Release(Form(), 35, 45);
+    EXPECT_EQ(clicks_, 1);
+    EXPECT_TRUE(errors_.empty());
 }
 
 // The bounding box of the pixels of one colour in a rectangle of the picture.

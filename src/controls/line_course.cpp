@@ -122,28 +122,18 @@ void CornerCourse(std::vector<LineShape>& out, const LineCourse& c, int W, int H
         Point a = in_box(p);
         return Rect{a.x - s / 2, a.y - s / 2, a.x - s / 2 + s, a.y - s / 2 + s};
     };
-    Point first = pts.front(), last = pts.back();
-    bool first_signed = reversed ? end_signed : start_signed;
-    bool last_signed = reversed ? start_signed : end_signed;
-    TLineEndings first_sign = reversed ? c.end_sign : c.start_sign;
-    TLineEndings last_sign = reversed ? c.start_sign : c.end_sign;
-    int half = (s + 1) / 2;
+    // Where the course starts and ends; the start sits at the last point where the arrow
+    // table puts it there.
+    Point& start_point = reversed ? pts.back() : pts.front();
+    Point& end_point = reversed ? pts.front() : pts.back();
+    Point start = start_point, end = end_point;
     // Diagonals shorten toward their other end, edges and curves toward their corner.
-    Point toward_first = pts.size() == 2 && !curve ? last : corner;
-    Point toward_last = pts.size() == 2 && !curve ? first : corner;
-    if (first_signed) pts.front() = Shortened(first, toward_first, half);
-    if (last_signed) pts.back() = Shortened(last, toward_last, half);
+    bool diagonal = pts.size() == 2 && !curve;
+    int half = (s + 1) / 2;
+    if (start_signed) start_point = Shortened(start, diagonal ? end : corner, half);
+    if (end_signed) end_point = Shortened(end, diagonal ? start : corner, half);
 
-    bool start_first = !reversed;
-    auto emit_start_sign = [&] {
-        if (start_first ? first_signed : last_signed)
-            EmitSign(out, start_first ? first_sign : last_sign, square(start_first ? first : last), c);
-    };
-    auto emit_end_sign = [&] {
-        if (start_first ? last_signed : first_signed)
-            EmitSign(out, start_first ? last_sign : first_sign, square(start_first ? last : first), c);
-    };
-    emit_start_sign();
+    if (start_signed) EmitSign(out, c.start_sign, square(start), c);
     if (curve) {
         // The quarter of the ellipse centred on the corner opposite the named one.
         Point centre{x0 + x1 - corner.x, y0 + y1 - corner.y};
@@ -157,7 +147,7 @@ void CornerCourse(std::vector<LineShape>& out, const LineCourse& c, int W, int H
     } else {
         for (std::size_t i = 0; i + 1 < pts.size(); ++i) EmitStroke(out, in_box(pts[i]), in_box(pts[i + 1]), c);
     }
-    emit_end_sign();
+    if (end_signed) EmitSign(out, c.end_sign, square(end), c);
 }
 
 Way Orientation(TTechnicalLineTypes type, bool at_start) {

@@ -146,3 +146,15 @@ bool InProcessSettingsStore::empty() {
 }
 
 }  // namespace roadsum
+
+namespace roadsum {
+
+std::string process_object_name(std::string_view prefix, std::uint32_t process_id) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string name(prefix);
+    name += '$';
+    for (int shift = 28; shift >= 0; shift -= 4) name += kHex[(process_id >> shift) & 15];
+    return name;
+}
+
+}  // namespace roadsum

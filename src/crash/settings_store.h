@@ -8,6 +8,8 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "crash/settings_value.h"
@@ -113,5 +115,13 @@ private:
     MallocHeap heap_;
     ModuleRecord* head_ = nullptr;
 };
+
+}  // namespace roadsum
+
+namespace roadsum {
+
+// The name of a per-process named object: the prefix, "$" and the process id in upper-case
+// hexadecimal ("noxExceptSettingsBuf$00000A3C").
+std::string process_object_name(std::string_view prefix, std::uint32_t process_id);
 
 }  // namespace roadsum

@@ -334,10 +334,11 @@ private:
         std::vector<std::pair<std::size_t, char16_t>> units;  // position in bytes, unit
     };
 
-    Pieces text_pieces() {
+    Pieces text_pieces(bool wide) {
         Pieces p;
         for (;;) {
             if (token_ != Token::Text) fail("expected a quoted text");
+            if (!wide) reject_wide_escapes();
             for (auto [at, unit] : units_) p.units.push_back({p.bytes.size() + at, unit});
             p.bytes += word_;
             units_.clear();
@@ -347,14 +348,10 @@ private:
         }
     }
 
-    std::string byte_text() {
-        Pieces p = text_pieces();
-        if (!p.units.empty()) fail("\\u is only allowed in wstring texts");
-        return p.bytes;
-    }
+    std::string byte_text() { return text_pieces(false).bytes; }
 
     std::u16string wide_text() {
-        Pieces p = text_pieces();
+        Pieces p = text_pieces(true);
         std::u16string out;
         std::size_t from = 0;
         auto add_bytes = [&](std::size_t to) {

@@ -94,10 +94,9 @@ private:
         SettingsEnvironment& env = owner_.context_.Environment();
         std::optional<std::string> path = env.special_folder(which);
         if (!path) return std::nullopt;
-        std::string_view text = *path;
-        if (text.empty()) text = folder_of(env.module_path(env.executable()));
-        while (!text.empty() && (text.back() == '\\' || text.back() == '/')) text.remove_suffix(1);
-        return std::string(text);
+        if (path->empty()) *path = folder_of(env.module_path(env.executable()));
+        while (!path->empty() && (path->back() == '\\' || path->back() == '/')) path->pop_back();
+        return path;
     }
 
     const TCrashSettings& owner_;
@@ -250,7 +249,8 @@ std::optional<CachedPageItem> TCrashSettings::PageItem(std::string_view page, st
 }
 
 bool TCrashSettings::HasPlugin(std::string_view name) const {
-    for (std::string_view item : split_list(RawText(keys::Plugins.name), '|'))
+    std::string list = RawText(keys::Plugins.name);
+    for (std::string_view item : split_list(list, '|'))
         if (equal_ignoring_case(item, name)) return true;
     return false;
 }

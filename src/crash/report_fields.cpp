@@ -67,7 +67,7 @@ void TReportFields::Load(std::string_view text) {
     std::vector<NamedField> items;
     for (std::string_view entry : split_list(text, '|')) {
         std::size_t equals = entry.find('=');
-        std::string_view label = entry.substr(0, equals);
+        std::string_view label = trim_blanks(entry.substr(0, equals));
         std::string_view content = equals == std::string_view::npos ? std::string_view() : entry.substr(equals + 1);
         content = trim_blanks(content);
         if (label.empty() || content.empty()) continue;

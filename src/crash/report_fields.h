@@ -40,8 +40,8 @@ public:
     void Clear() override;
     void SetInsertIndex(int index) override;
 
-    // The "name=value|name=value" form of the AddFields setting; an entry without a name is
-    // left out.
+    // The "name=value|name=value" form of the AddFields setting; names and values are trimmed,
+    // an entry without either is left out.
     void Load(std::string_view text);  // replaces the list without telling the owner
     std::string Joined() const;
 

@@ -10,26 +10,20 @@ StreamValue StreamValue::boolean(bool value) {
     return v;
 }
 
-StreamValue StreamValue::int8(std::int8_t value) {
+namespace {
+
+StreamValue integer_of(ValueType type, std::int32_t value) {
     StreamValue v;
-    v.type = ValueType::Int8;
+    v.type = type;
     v.integer = value;
     return v;
 }
 
-StreamValue StreamValue::int16(std::int16_t value) {
-    StreamValue v;
-    v.type = ValueType::Int16;
-    v.integer = value;
-    return v;
-}
+}  // namespace
 
-StreamValue StreamValue::int32(std::int32_t value) {
-    StreamValue v;
-    v.type = ValueType::Int32;
-    v.integer = value;
-    return v;
-}
+StreamValue StreamValue::int8(std::int8_t value) { return integer_of(ValueType::Int8, value); }
+StreamValue StreamValue::int16(std::int16_t value) { return integer_of(ValueType::Int16, value); }
+StreamValue StreamValue::int32(std::int32_t value) { return integer_of(ValueType::Int32, value); }
 
 StreamValue StreamValue::integer_value(std::int32_t value) {
     if (value >= std::numeric_limits<std::int8_t>::min() && value <= std::numeric_limits<std::int8_t>::max())

@@ -271,28 +271,22 @@ bool TCrashSettings::SetPlugin(std::string_view name, bool enabled) {
     return Set(keys::Plugins, kept);
 }
 
-Ref<INXAttachments> TCrashSettings::AddAttachs() {
-    std::string text = RawText(keys::AddAttachs.name);
+// Lists are made on first use and then follow the setting both ways.
+template <class List>
+Ref<List> TCrashSettings::ListOf(Ref<List>& slot, TextKey key) {
+    std::string text = RawText(key.name);
     std::lock_guard guard(lock_);
-    if (!attachments_) {
-        attachments_ = make_ref<TReportAttachments>();
-        attachments_->Load(text);
-        TReportAttachments* list = attachments_.get();
-        list->OnChange().attach([this, list] { SetText(keys::AddAttachs.name, list->Joined()); });
+    if (!slot) {
+        slot = make_ref<List>();
+        slot->Load(text);
+        List* list = slot.get();
+        list->OnChange().attach([this, list, key] { SetText(key.name, list->Joined()); });
     }
-    return attachments_;
+    return slot;
 }
 
-Ref<INXFields> TCrashSettings::AddFields() {
-    std::string text = RawText(keys::AddFields.name);
-    std::lock_guard guard(lock_);
-    if (!fields_) {
-        fields_ = make_ref<TReportFields>();
-        fields_->Load(text);
-        TReportFields* list = fields_.get();
-        list->OnChange().attach([this, list] { SetText(keys::AddFields.name, list->Joined()); });
-    }
-    return fields_;
-}
+Ref<INXAttachments> TCrashSettings::AddAttachs() { return ListOf(attachments_, keys::AddAttachs); }
+
+Ref<INXFields> TCrashSettings::AddFields() { return ListOf(fields_, keys::AddFields); }
 
 }  // namespace roadsum

@@ -149,6 +149,8 @@ private:
     std::string Expand(std::string_view text, NameForm form) const;
     std::string RawText(std::string_view name) const;
     bool Store(SettingValue value);
+    template <class List>
+    Ref<List> ListOf(Ref<List>& slot, TextKey key);
 
     SettingsContext& context_;
     const ModuleHandle module_;

@@ -158,6 +158,23 @@ void RoadsumProcess::Settle() const {
     Sleep(30);
 }
 
+bool RoadsumProcess::WaitUntil(const std::function<bool()>& condition) const {
+    for (int waited = 0; waited < 5000; waited += 20) {
+        if (condition()) return true;
+        Sleep(20);
+    }
+    return condition();
+}
+
+void RoadsumProcess::TypeInto(const std::string& control, const std::string& text) const {
+    Click(control);
+    WaitUntil([&] { return Query(control, aqState).substr(4, 1) == "1"; });  // focused
+    ClearField(control);
+    WaitUntil([&] { return Text(control).empty(); });
+    Type(text);
+    WaitUntil([&] { return Text(control) == text; });
+}
+
 HWND RoadsumProcess::FindMessageBox() const { return WaitForWindow(info_.dwProcessId, "#32770", 3000); }
 
 std::string RoadsumProcess::MessageBoxText(HWND box) {

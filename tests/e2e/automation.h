@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace roadsum::e2e {
@@ -34,6 +35,10 @@ public:
     void ClearField(const std::string& control) const;
     // Waits until the window has handled everything sent to it so far.
     void Settle() const;
+    // Input is handled when the program gets to it: waits (up to 5 s) until the condition holds.
+    bool WaitUntil(const std::function<bool()>& condition) const;
+    // Clicks into a field and types; returns when the field shows the text.
+    void TypeInto(const std::string& control, const std::string& text) const;
 
     // The message box the process shows, if any, and its text.
     HWND FindMessageBox() const;

@@ -195,6 +195,7 @@ bool fill_operand(Token t, Context& c, Operand& op) {
     case Token::kEdw: return rm_operand(c, RegClass::kGpr32, 2, op);
     case Token::kQ: return rm_operand(c, RegClass::kMmx, 8, op);
     case Token::kQx: return rm_operand(c, xmm ? RegClass::kXmm : RegClass::kMmx, xmm ? 16 : 8, op);
+    case Token::kQdx: return rm_operand(c, xmm ? RegClass::kXmm : RegClass::kMmx, xmm ? 16 : 4, op);
     case Token::kW:
         return rm_operand(c, RegClass::kXmm, c.prefix == kPrefixF3 ? 4 : c.prefix == kPrefixF2 ? 8 : 16, op);
     case Token::kWo: return rm_operand(c, RegClass::kXmm, 16, op);

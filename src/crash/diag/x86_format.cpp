@@ -52,7 +52,9 @@ void append_memory(const Instruction& ins, std::uint8_t size, std::string& out) 
         }
         any = true;
     }
-    if (!any) {
+    if (m.base < 0 && m.disp_size) {
+        // Without a base the displacement is an address (a table, a global): shown whole.
+        if (any) out += '+';
         out += '$';
         append_hex(out, m.disp, m.address16 ? 4 : 8);
     } else if (m.disp_size) {

@@ -156,7 +156,7 @@ const OpcodeEntry kTwoByteMap[256] = {
     {"divPS", "V,W", 0},
     {"maxPS", "V,W", 0},
     // 0x0F 0x60
-    {"punpcklbw", "Px,Qx", 0}, {"punpcklwd", "Px,Qx", 0}, {"punpckldq", "Px,Qx", 0}, {"packsswb", "Px,Qx", 0},
+    {"punpcklbw", "Px,Qdx", 0}, {"punpcklwd", "Px,Qdx", 0}, {"punpckldq", "Px,Qdx", 0}, {"packsswb", "Px,Qx", 0},
     {"pcmpgtb", "Px,Qx", 0}, {"pcmpgtw", "Px,Qx", 0}, {"pcmpgtd", "Px,Qx", 0}, {"packuswb", "Px,Qx", 0},
     {"punpckhbw", "Px,Qx", 0}, {"punpckhwd", "Px,Qx", 0}, {"punpckhdq", "Px,Qx", 0}, {"packssdw", "Px,Qx", 0},
     {"/punpcklqdq", "V,Wo", 0}, {"/punpckhqdq", "V,Wo", 0}, {"movd", "Px,Ed", 0},

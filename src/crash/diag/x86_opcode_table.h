@@ -19,7 +19,7 @@
 // V/U/W (XMM), I (immediate), J (relative target), O (absolute offset), A (far pointer);
 // sizes b, w, d, q, t (ten bytes), o (sixteen bytes), v (word or dword by operand size),
 // z (immediate of operand size), p (far pointer), s (six-byte table pointer); "sIb" is a
-// sign-extended byte, a trailing 'x' selects MMX or XMM by 0x66, and "Zb"/"Zv" take the register
+// sign-extended byte, a trailing 'x' selects MMX or XMM by 0x66 ("Qdx": MMX with a dword in memory), and "Zb"/"Zv" take the register
 // from the low 3 bits of the opcode.
 #pragma once
 

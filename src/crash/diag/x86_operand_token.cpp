@@ -14,7 +14,7 @@ constexpr Named kTokens[] = {
     {"eAX", Token::kEAX}, {"ST0", Token::kST0}, {"STi", Token::kSTi}, {"%seg", Token::kSegOpcode},
     {"1", Token::kOne},   {"Zb", Token::kZb},   {"Zv", Token::kZv},   {"Zd", Token::kZd},
     {"Eb", Token::kEb},   {"Ew", Token::kEw},   {"Ed", Token::kEd},   {"Ev", Token::kEv},
-    {"Edw", Token::kEdw}, {"Q", Token::kQ},     {"Qx", Token::kQx},   {"W", Token::kW},
+    {"Edw", Token::kEdw}, {"Q", Token::kQ},     {"Qx", Token::kQx},   {"Qdx", Token::kQdx},   {"W", Token::kW},
     {"Wo", Token::kWo},   {"Wq", Token::kWq},   {"Wd", Token::kWd},   {"Rd", Token::kRd},
     {"Rv", Token::kRv},   {"Rw", Token::kRw},   {"N", Token::kN},     {"Nx", Token::kNx},
     {"U", Token::kU},     {"M", Token::kM},     {"Mb", Token::kMb},   {"Mw", Token::kMw},
@@ -39,7 +39,7 @@ bool uses_modrm(Token token) {
     switch (token) {
     case Token::kSTi:
     case Token::kEb: case Token::kEw: case Token::kEd: case Token::kEv: case Token::kEdw:
-    case Token::kQ: case Token::kQx: case Token::kW: case Token::kWo: case Token::kWq: case Token::kWd:
+    case Token::kQ: case Token::kQx: case Token::kQdx: case Token::kW: case Token::kWo: case Token::kWq: case Token::kWd:
     case Token::kRd: case Token::kRv: case Token::kRw: case Token::kN: case Token::kNx: case Token::kU:
     case Token::kM: case Token::kMb: case Token::kMw: case Token::kMd: case Token::kMq: case Token::kMt:
     case Token::kMo: case Token::kMp: case Token::kMs: case Token::kMa:

@@ -14,7 +14,7 @@ enum class Token : std::uint8_t {
     // register from the opcode's low bits
     kZb, kZv, kZd,
     // ModRM rm: register or memory
-    kEb, kEw, kEd, kEv, kEdw, kQ, kQx, kW, kWo, kWq, kWd,
+    kEb, kEw, kEd, kEv, kEdw, kQ, kQx, kQdx, kW, kWo, kWq, kWd,
     // ModRM rm: register only
     kRd, kRv, kRw, kN, kNx, kU,
     // ModRM rm: memory only

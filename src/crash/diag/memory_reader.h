@@ -12,6 +12,11 @@ public:
     virtual ~MemoryReader() = default;
     // True only when all count bytes at address were read into buffer.
     virtual bool try_read(std::uint32_t address, void* buffer, std::uint32_t count) const = 0;
+    // The readable range [begin, end) around address, where the reader knows it.
+    virtual bool readable_range(std::uint32_t address, std::uint32_t& begin, std::uint32_t& end) const {
+        (void)address, (void)begin, (void)end;
+        return false;
+    }
 };
 
 // Reads as many bytes as are readable from address on, at most max; returns the count. A read

@@ -197,7 +197,7 @@ const OpcodeEntry kTwoByteMap[256] = {
     // 0x0F 0xC0
     {"xadd", "Eb,Gb", 0}, {"xadd", "Ev,Gv", 0}, {"cmpPS", "V,W,Ib", 0}, {"movnti", "Md,Gd", 0},
     {"pinsrw", "Px,Edw,Ib", 0}, {"pextrw", "Gd,Nx,Ib", 0}, {"shufps/shufpd", "V,Wo,Ib", 0},
-    {"|cmpxchg8b||||||", "Mq", 0},
+    {"|cmpxchg8b|||||||||||||rdrand|rdseed", "|Mq|||||||||||||Rv|Rv", 0},
     {"bswap", "Zd", 0}, {"bswap", "Zd", 0}, {"bswap", "Zd", 0}, {"bswap", "Zd", 0},
     {"bswap", "Zd", 0}, {"bswap", "Zd", 0}, {"bswap", "Zd", 0}, {"bswap", "Zd", 0},
     // 0x0F 0xD0

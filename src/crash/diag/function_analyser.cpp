@@ -52,6 +52,7 @@ private:
     void handler_table(std::uint32_t table, const ParseState& state);
     void runtime_jump(std::uint32_t routine, const Instruction& ins, const ParseState& state);
     std::uint32_t code_end() const;
+    bool is_padding(std::uint32_t a) const;
     void build_areas();
     void decide_hookable();
 
@@ -65,6 +66,8 @@ private:
     std::vector<CodeArea> tables_;
     std::unordered_set<std::uint32_t> visited_;
     int pending_ = 0;  // blocks after which code may follow that no jump leads to
+    std::uint32_t parse_end_ = 0;  // end of the code decoded so far in the current run
+    std::uint32_t continuation_ = 0;  // a start found only by continuing after the end of code
     TFunctionInfo info_;
 };
 
@@ -146,8 +149,14 @@ void Analyser::runtime_jump(std::uint32_t routine, const Instruction& ins, const
     ++pending_;
 }
 
+// Alignment fill after the end of code (int3 or zeros) is no reason to continue.
+bool Analyser::is_padding(std::uint32_t a) const {
+    std::uint8_t b[2] = {};
+    return (reader_.try_read(a, b, 1) && b[0] == 0xCC) || (reader_.try_read(a, b, 2) && b[0] == 0 && b[1] == 0);
+}
+
 std::uint32_t Analyser::code_end() const {
-    std::uint32_t end = entry_;
+    std::uint32_t end = std::max(entry_, parse_end_);
     for (const Run& r : runs_) end = std::max(end, r.end + 1);
     for (const CodeArea& t : tables_) end = std::max(end, t.End + 1);
     return end;
@@ -165,14 +174,18 @@ void Analyser::parse(std::uint32_t start) {
         }
         Instruction ins;
         if (!in_range(a) || !x86::decode_at(reader_, a, ins)) {
+            // Continuing after the end of code is a guess: nothing there is no fault.
+            if (a == start && start == continuation_) return;
             invalid(a);
             run.end = a;  // the listing shows the byte that stopped the parse
             any = true;
             break;
         }
+        if (a == start && start == continuation_ && is_padding(a)) return;
         visited_.insert(a);
         any = true;
         run.end = ins.end - 1;
+        parse_end_ = ins.end;
         bool ends = false;
 
         const bool constant = ins.target_kind == TargetKind::kConstant;
@@ -310,7 +323,8 @@ TFunctionInfo Analyser::run() {
             for (const CodeArea& t : tables_) begin = std::min(begin, t.Start);
             if (after - begin >= kContinuationReach || starts_.count(after)) break;
             add_start(after, false, ParseState{});
-            if (starts_[after].parsed) break;
+            if (!starts_.count(after) || starts_[after].parsed) break;
+            continuation_ = after;
             continue;
         }
         next->second.parsed = true;

@@ -102,6 +102,8 @@ struct HandMadeCode {
         symbols.add_name(kMessageBox, "MessageBoxA");
         symbols.add_name(kFuncTail, "TailCaller");
         symbols.add_name(kImportSlot, "__imp_MessageBoxA");
+        symbols.add_name(kHandleOnException, "@HandleOnException");
+        symbols.add_name(kHandleFinally, "@HandleFinally");
         routines.HandleOnException = kHandleOnException;
         routines.HandleFinally = kHandleFinally;
     }

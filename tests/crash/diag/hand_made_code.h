@@ -2,6 +2,7 @@
 // tests. Bytes are written with the instructions they encode.
 #pragma once
 
+#include "crash/diag/function_info.h"
 #include "fake_memory.h"
 
 namespace roadsum::testing {

@@ -39,8 +39,10 @@ bool TDATryRead::try_read(std::uint32_t address, void* buffer, std::uint32_t cou
     if (address == 0 || !read_) return false;
     if (count == 0) return true;
     if (snapshot_) {
+        // The whole span, not only its start, must lie in a readable range: some systems' process
+        // read (Wine's on the own process) does not fail on reserved or freed pages.
         const AddressSpaceSnapshot::Range* r = snapshot_->find(address);
-        if (!r || !r->readable) return false;
+        if (!r || !r->readable || (r->end != 0 && count > r->end - address)) return false;
     }
     SIZE_T done = 0;
     const auto read = reinterpret_cast<ReadFunction>(read_);

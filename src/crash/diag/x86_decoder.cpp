@@ -395,10 +395,10 @@ bool decode(const std::uint8_t* bytes, std::size_t size, std::uint32_t address, 
     if (flags & kJump) ins.flow = Flow::kJump;
     if (flags & kCondJump) ins.flow = Flow::kCondJump;
     if (flags & kReturn) ins.flow = Flow::kReturn;
-    ins.far = (flags & kFar) != 0;
+    ins.far_transfer = (flags & kFar) != 0;
     if ((flags & kGroupFF) && modrm.reg >= 2 && modrm.reg <= 5) {
         ins.flow = modrm.reg <= 3 ? Flow::kCall : Flow::kJump;
-        ins.far = (modrm.reg & 1) != 0;
+        ins.far_transfer = (modrm.reg & 1) != 0;
         ins.target_kind = modrm.memory() ? TargetKind::kMemory : TargetKind::kRegister;
     }
     ins.valid = true;

@@ -54,7 +54,7 @@ struct Instruction {
     bool valid = false;
 
     Flow flow = Flow::kNone;
-    bool far = false;
+    bool far_transfer = false;
     TargetKind target_kind = TargetKind::kNone;
     std::uint32_t target = 0;         // constant target
     std::uint8_t relative_size = 0;   // bytes of a relative target's displacement

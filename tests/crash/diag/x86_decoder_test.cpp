@@ -78,13 +78,13 @@ TEST(X86Decoder, RelativeTargetsAndControlFlow) {
     EXPECT_EQ(decoded({0xCF}).flow, Flow::kReturn);
     EXPECT_EQ(decoded({0xE2, 0xFE}).flow, Flow::kCondJump);  // loop
     EXPECT_EQ(decoded({0xFF, 0xD0}).target_kind, TargetKind::kRegister);  // call eax
-    const Instruction far = decoded({0xFF, 0x28});  // jmp far [eax]
-    EXPECT_EQ(far.flow, Flow::kJump);
-    EXPECT_TRUE(far.far);
+    const Instruction far_jump = decoded({0xFF, 0x28});  // jmp far [eax]
+    EXPECT_EQ(far_jump.flow, Flow::kJump);
+    EXPECT_TRUE(far_jump.far_transfer);
     EXPECT_EQ(decoded({0xFF, 0x30}).flow, Flow::kNone);  // push [eax]
     const Instruction ptr = decoded({0x9A, 0x00, 0x10, 0x40, 0x00, 0x08, 0x00});
     EXPECT_EQ(ptr.target, 0x00401000u);
-    EXPECT_TRUE(ptr.far);
+    EXPECT_TRUE(ptr.far_transfer);
 }
 
 TEST(X86Decoder, RecordsPrefixesSizesAndTheAbsoluteMemoryAddress) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <unordered_set>
 
 #include "crash/diag/x86_decoder.h"
@@ -27,7 +28,6 @@ constexpr std::uint32_t kUnboundedReach = 0x10000;  // a table's targets lie nea
 
 struct AreaStart {
     bool label = false;
-    bool parsed = false;
     ParseState state;
 };
 
@@ -62,6 +62,7 @@ private:
     const RuntimeRoutines& routines_;
     std::uint32_t range_begin_ = 0, range_end_ = 0;
     std::map<std::uint32_t, AreaStart> starts_;
+    std::set<std::uint32_t> unparsed_;  // starts still to parse, lowest first
     std::vector<Run> runs_;
     std::vector<CodeArea> tables_;
     std::unordered_set<std::uint32_t> visited_;
@@ -85,7 +86,7 @@ void Analyser::add_start(std::uint32_t a, bool label, const ParseState& state) {
     if (!inserted) return;
     it->second.state = state;
     // Code already decoded from another start only needs splitting, not parsing again.
-    if (visited_.count(a)) it->second.parsed = true;
+    if (!visited_.count(a)) unparsed_.insert(a);
 }
 
 void Analyser::invalid(std::uint32_t a) {
@@ -314,8 +315,7 @@ TFunctionInfo Analyser::run() {
 
     add_start(entry_, true, ParseState{});
     for (;;) {
-        auto next = std::find_if(starts_.begin(), starts_.end(), [](const auto& s) { return !s.second.parsed; });
-        if (next == starts_.end()) {
+        if (unparsed_.empty()) {
             if (pending_ <= 0) break;
             --pending_;
             const std::uint32_t after = code_end();
@@ -323,12 +323,13 @@ TFunctionInfo Analyser::run() {
             for (const CodeArea& t : tables_) begin = std::min(begin, t.Start);
             if (after - begin >= kContinuationReach || starts_.count(after)) break;
             add_start(after, false, ParseState{});
-            if (!starts_.count(after) || starts_[after].parsed) break;
+            if (!unparsed_.count(after)) break;
             continuation_ = after;
             continue;
         }
-        next->second.parsed = true;
-        parse(next->first);
+        const std::uint32_t next = *unparsed_.begin();
+        unparsed_.erase(unparsed_.begin());
+        parse(next);
     }
     build_areas();
     info_.Valid = info_.ErrorCode == 0;

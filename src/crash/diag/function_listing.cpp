@@ -51,7 +51,20 @@ struct Composer {
 
     std::string label_of(std::uint32_t a) const { return a == info.Entry ? function_label : "loc_" + hex8(a); }
 
-    void add(std::uint32_t address, std::string text) { lines.push_back({hex8(address) + " " + text, true, address}); }
+    std::uint32_t separator_due = 0;  // address of a separator owed once another line follows
+    bool separator_pending = false;
+
+    void push(Line line) {
+        if (separator_pending) {
+            separator_pending = false;
+            lines.push_back({"", false, 0});
+            lines.push_back({hex8(separator_due) + " " + kSeparator, true, separator_due});
+            lines.push_back({"", false, 0});
+        }
+        lines.push_back(std::move(line));
+    }
+
+    void add(std::uint32_t address, std::string text) { push({hex8(address) + " " + text, true, address}); }
 
     std::string class_name(std::uint32_t class_ref) const {
         std::string name;
@@ -113,7 +126,7 @@ struct Composer {
     }
 
     // False when an instruction does not fit its area: the areas no longer match the code.
-    bool code_area(const CodeArea& area, bool last_area) {
+    bool code_area(const CodeArea& area) {
         std::uint32_t a = area.Start;
         while (a <= area.End) {
             x86::Instruction ins;
@@ -122,7 +135,7 @@ struct Composer {
                 std::uint8_t byte = 0;
                 if (!reader.try_read(a, &byte, 1)) return false;
                 x86::format_undecodable(a, byte, text);
-                lines.push_back({std::move(text), true, a});
+                push({std::move(text), true, a});
                 if (a == area.End) break;
                 ++a;
                 continue;
@@ -138,15 +151,14 @@ struct Composer {
             } else {
                 append_instruction_comment(ins, reader, symbols, text);
             }
-            lines.push_back({std::move(text), true, a});
-            const bool last = last_area && ins.end > area.End;
+            push({std::move(text), true, a});
+            // The separator is written only when more of the function follows.
             const bool ends = ins.flow == x86::Flow::kReturn || ins.flow == x86::Flow::kJump;
             const bool finally = ins.flow == x86::Flow::kJump && ins.target_kind == x86::TargetKind::kConstant &&
                                  routines.HandleFinally != 0 && ins.target == routines.HandleFinally;
-            if (options.format && ends && !last && !finally) {
-                lines.push_back({"", false, 0});
-                add(ins.end, kSeparator);
-                lines.push_back({"", false, 0});
+            if (options.format && ends && !finally) {
+                separator_pending = true;
+                separator_due = ins.end;
             }
             if (ins.end == 0) break;  // the top of the address space
             a = ins.end;
@@ -160,8 +172,7 @@ struct Composer {
             function_label = "public " + s.public_name;
         else
             function_label = "sub_" + hex8(info.Entry);
-        for (std::size_t i = 0; i < info.Areas.size(); ++i) {
-            const CodeArea& area = info.Areas[i];
+        for (const CodeArea& area : info.Areas) {
             if (area.Start == info.Entry || (options.format && area.Label)) {
                 std::string text = label_of(area.Start) + ":";
                 if (area.Start == info.Entry) {
@@ -174,7 +185,7 @@ struct Composer {
                 case_table(area);
             else if (area.HandlerTable)
                 handler_table(area);
-            else if (!code_area(area, i + 1 == info.Areas.size()))
+            else if (!code_area(area))
                 return false;
         }
         return true;

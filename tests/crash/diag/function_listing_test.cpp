@@ -143,6 +143,15 @@ TEST_F(FunctionListing, HandlerTablesNameTheClassesAndTheCatchAll) {
     EXPECT_EQ(split(list(kFuncOn, throwing))[2], "00401309   on EUnknown do loc_00401320");
 }
 
+TEST_F(FunctionListing, NoSeparatorWhenNothingVisibleFollows) {
+    // A jump to the handler routine followed by an empty handler table ends the listing.
+    code.memory.poke(0x00401D00, {0xE9, 0xFB, 0x32, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
+    ListingOptions o;
+    o.format = true;
+    const std::vector<std::string> lines = split(list(0x00401D00, o));
+    EXPECT_EQ(lines.back(), commented("00401d00 > jmp     $00405000", "@HandleOnException"));
+}
+
 TEST_F(FunctionListing, NoSeparatorAfterAJumpToTheFinallyRoutine) {
     ListingOptions o;
     o.format = true;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <vector>
 
 #include "crash/diag/x86_opcode_table.h"
 #include "crash/diag/x86_operand_token.h"
@@ -10,31 +11,64 @@ namespace roadsum::x86 {
 
 namespace {
 
-// What the decoder needs to know about an entry before it reads the ModRM byte; worked out
-// once from the table text.
+// An operand variant's tokens, parsed once.
+struct ParsedOperands {
+    Token tokens[3] = {};
+    std::uint8_t count = 0;
+    bool valid = true;
+};
+
+// What the decoder needs to know about an entry before it reads the ModRM byte, and its operand
+// texts parsed; worked out once from the table text so that decoding parses no text.
 struct EntryInfo {
     bool modrm = false;
     bool split_by_mod = false;
+    std::uint32_t parsed = 0;  // index of the operand text's first character in TableInfo::parsed
 };
 
 struct TableInfo {
     EntryInfo one[256];
     EntryInfo two[256];
     EntryInfo x87[8];
+    // For each character of each operand text: the operands of a variant starting there.
+    std::vector<ParsedOperands> parsed;
 };
 
-EntryInfo info_of(const OpcodeEntry& entry) {
+bool is_separator(char c) { return c == '|' || c == '/' || c == ':' || c == '-'; }
+
+// The operand list that starts at from and ends at the next variant separator.
+ParsedOperands parse_operands(std::string_view ops, std::size_t from) {
+    ParsedOperands p;
+    std::size_t begin = from, i = from;
+    for (;; ++i) {
+        const bool end = i == ops.size() || is_separator(ops[i]);
+        if (end || ops[i] == ',') {
+            if (i > begin) {
+                if (p.count == 3) {
+                    p.valid = false;
+                    return p;
+                }
+                p.tokens[p.count] = parse_token(ops.substr(begin, i - begin));
+                if (p.tokens[p.count] == Token::kInvalid) p.valid = false;
+                ++p.count;
+            }
+            begin = i + 1;
+        }
+        if (end) return p;
+    }
+}
+
+EntryInfo info_of(const OpcodeEntry& entry, std::vector<ParsedOperands>& parsed) {
     EntryInfo info;
     const std::string_view mnemonic = entry.mnemonic;
     info.split_by_mod = splits_by_mod(mnemonic);
     info.modrm = (entry.flags & (kX87 | kThreeDNow)) != 0 || mnemonic.find_first_of("|:") != std::string_view::npos;
     const std::string_view ops = entry.operands;
-    std::size_t begin = 0;
+    info.parsed = static_cast<std::uint32_t>(parsed.size());
     for (std::size_t i = 0; i <= ops.size(); ++i) {
-        if (i == ops.size() || std::string_view(",|/:-").find(ops[i]) != std::string_view::npos) {
-            if (uses_modrm(parse_token(ops.substr(begin, i - begin)))) info.modrm = true;
-            begin = i + 1;
-        }
+        parsed.push_back(i == 0 || is_separator(ops[i - 1]) ? parse_operands(ops, i) : ParsedOperands{});
+        const ParsedOperands& p = parsed.back();
+        for (std::uint8_t k = 0; k < p.count; ++k) info.modrm |= uses_modrm(p.tokens[k]);
     }
     return info;
 }
@@ -43,10 +77,10 @@ const TableInfo& table_info() {
     static const TableInfo info = [] {
         TableInfo t;
         for (int i = 0; i < 256; ++i) {
-            t.one[i] = info_of(kOneByteMap[i]);
-            t.two[i] = info_of(kTwoByteMap[i]);
+            t.one[i] = info_of(kOneByteMap[i], t.parsed);
+            t.two[i] = info_of(kTwoByteMap[i], t.parsed);
         }
-        for (int i = 0; i < 8; ++i) t.x87[i] = info_of(kX87Map[i]);
+        for (int i = 0; i < 8; ++i) t.x87[i] = info_of(kX87Map[i], t.parsed);
         return t;
     }();
     return info;
@@ -352,13 +386,12 @@ bool decode(const std::uint8_t* bytes, std::size_t size, std::uint32_t address, 
     ins.string_op = (flags & kString) != 0;
 
     Context context{cursor, modrm, ins, prefix, byte, control_move};
-    std::size_t begin = 0;
-    for (std::size_t i = 0; i <= operands.size() && !operands.empty(); ++i) {
-        if (i < operands.size() && operands[i] != ',') continue;
-        if (ins.operand_count == 3) return false;
-        Operand& op = ins.operands[ins.operand_count++];
-        if (!fill_operand(parse_token(operands.substr(begin, i - begin)), context, op)) return false;
-        begin = i + 1;
+    if (!operands.empty()) {
+        const ParsedOperands& parsed =
+            info.parsed[entry_info.parsed + static_cast<std::size_t>(operands.data() - entry->operands)];
+        if (!parsed.valid) return false;
+        for (std::uint8_t k = 0; k < parsed.count; ++k)
+            if (!fill_operand(parsed.tokens[k], context, ins.operands[ins.operand_count++])) return false;
     }
     if (flags & kThreeDNow) {
         mnemonic = three_dnow_name(static_cast<std::uint8_t>(cursor.take(1)));

@@ -10,9 +10,7 @@ namespace roadsum {
 
 namespace {
 
-std::uint32_t u32(const std::vector<std::uint8_t>& f, std::size_t at) {
-    return f[at] | (f[at + 1] << 8) | (f[at + 2] << 16) | (static_cast<std::uint32_t>(f[at + 3]) << 24);
-}
+std::uint32_t u32(const std::vector<std::uint8_t>& f, std::size_t at) { return load_le32(&f[at]); }
 std::uint16_t u16(const std::vector<std::uint8_t>& f, std::size_t at) {
     return static_cast<std::uint16_t>(f[at] | (f[at + 1] << 8));
 }
@@ -137,9 +135,9 @@ void PeImage::read_exports(std::uint32_t rva, std::uint32_t size) {
         std::uint8_t b[4];
         std::uint16_t ordinal = 0;
         if (!read_rva(names + 4 * i, b, 4) || !read_rva(ordinals + 2 * i, &ordinal, 2)) return;
-        const std::uint32_t name_rva = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+        const std::uint32_t name_rva = load_le32(b);
         if (!read_rva(functions + 4 * ordinal, b, 4)) continue;
-        const std::uint32_t fn = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+        const std::uint32_t fn = load_le32(b);
         if (fn >= rva && fn < rva + size) continue;  // forwarded to another module
         names_.push_back({image_base_ + fn, read_string(name_rva), true});
     }
@@ -157,7 +155,7 @@ void PeImage::read_imports(std::uint32_t rva) {
         for (std::uint32_t k = 0; k < 65536; ++k) {
             std::uint8_t b[4];
             if (!read_rva(lookup + 4 * k, b, 4)) break;
-            const std::uint32_t entry = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+            const std::uint32_t entry = load_le32(b);
             if (!entry) break;
             std::string name = entry & 0x80000000u ? "#" + std::to_string(entry & 0xFFFF) : read_string(entry + 2);
             names_.push_back({image_base_ + slots + 4 * k, name + " (" + module + ")", false});

@@ -23,7 +23,7 @@ std::uint32_t read_available(const MemoryReader& reader, std::uint32_t address, 
 bool read_dword(const MemoryReader& reader, std::uint32_t address, std::uint32_t& value) {
     std::uint8_t b[4];
     if (!reader.try_read(address, b, 4)) return false;
-    value = b[0] | (b[1] << 8) | (b[2] << 16) | (static_cast<std::uint32_t>(b[3]) << 24);
+    value = load_le32(b);
     return true;
 }
 

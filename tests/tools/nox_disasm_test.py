@@ -53,6 +53,8 @@ class Outputs(unittest.TestCase):
             self.assertEqual(line[8:11], "   ")
         self.assertTrue(any(" ; " in line and "call " in line for line in lines), "no call target named")
         self.assertTrue(any(re.match(r"[0-9a-f]{8}   push    ebp$", line) for line in lines))
+        # Calls into system libraries are named by the import they go through.
+        self.assertTrue(any(re.search(r"  ; \w+ \((?i:kernel32|msvcrt)\.dll\)$", line) for line in lines))
 
     def test_function_listing_starts_with_its_entry_label_and_marks_the_crash(self):
         calls = [l for l in self.linear.splitlines() if re.search(r"   call    \$[0-9a-f]{8} ", l)]

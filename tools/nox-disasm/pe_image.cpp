@@ -139,7 +139,7 @@ void PeImage::read_exports(std::uint32_t rva, std::uint32_t size) {
         if (!read_rva(functions + 4 * ordinal, b, 4)) continue;
         const std::uint32_t fn = load_le32(b);
         if (fn >= rva && fn < rva + size) continue;  // forwarded to another module
-        names_.push_back({image_base_ + fn, read_string(name_rva), true});
+        names_.push_back({image_base_ + fn, read_string(name_rva), true, false});
     }
 }
 
@@ -158,7 +158,7 @@ void PeImage::read_imports(std::uint32_t rva) {
             const std::uint32_t entry = load_le32(b);
             if (!entry) break;
             std::string name = entry & 0x80000000u ? "#" + std::to_string(entry & 0xFFFF) : read_string(entry + 2);
-            names_.push_back({image_base_ + slots + 4 * k, name + " (" + module + ")", false});
+            names_.push_back({image_base_ + slots + 4 * k, name + " (" + module + ")", false, true});
         }
     }
 }
@@ -184,7 +184,8 @@ void PeImage::read_coff_symbols(std::uint32_t offset, std::uint32_t count) {
         if (section <= 0 || static_cast<std::size_t>(section) > sections_.size() || (storage != 2 && storage != 3)) continue;
         const bool function = (type & 0x30) == 0x20;
         if (!function && storage != 2) continue;  // static data and section symbols say nothing useful
-        names_.push_back({image_base_ + sections_[section - 1].virtual_address + value, readable_symbol_name(name), function});
+        names_.push_back(
+            {image_base_ + sections_[section - 1].virtual_address + value, readable_symbol_name(name), function, false});
     }
 }
 
@@ -220,12 +221,11 @@ bool PeSymbols::symbol_at(std::uint32_t address, SymbolInfo& out) const {
                                [](std::uint32_t a, const PeName& n) { return a < n.address; });
     if (it == names.begin()) return false;
     --it;
-    // Among names at one address, a function's name is the better one.
     const std::uint32_t at = it->address;
     const PeName* best = &*it;
     while (it != names.begin() && std::prev(it)->address == at) {
         --it;
-        if (it->function && !best->function) best = &*it;
+        if (it->rank() > best->rank()) best = &*it;
     }
     // A name only covers the bytes up to the next name and within the image.
     if (address - at > 0x100000) return false;

@@ -26,6 +26,10 @@ struct PeName {
     std::uint32_t address = 0;  // virtual address
     std::string name;
     bool function = false;      // a COFF function symbol or an export
+    bool import = false;        // an import slot: "Name (module.dll)"
+
+    // Which of several names at one address to show: functions, then imports, then the rest.
+    int rank() const { return function ? 2 : import ? 1 : 0; }
 };
 
 class PeImage {

@@ -16,8 +16,7 @@
 #include <vector>
 
 #include "crash/diag/function_listing.h"
-#include "crash/diag/instruction_comment.h"
-#include "crash/diag/x86_decoder.h"
+#include "crash/diag/linear_listing.h"
 #include "crash/diag/x86_format.h"
 #include "pe_image.h"
 #include "verify_functions.h"
@@ -50,33 +49,22 @@ std::string base_name(const std::string& path) {
 
 void list_linearly(const PeImage& image, const PeSymbols& symbols, bool lengths) {
     const PeMemoryReader reader(image);
-    std::string line;
+    std::string out;
     for (const PeSection& s : image.sections()) {
         if (!s.is_code()) continue;
-        const std::uint32_t begin = image.image_base() + s.virtual_address, end = begin + s.virtual_size;
-        for (std::uint32_t a = begin; a < end && a >= begin;) {
-            x86::Instruction ins;
-            line.clear();
-            std::uint32_t length = 1;
-            if (x86::decode_at(reader, a, ins) && ins.end <= end) {
-                length = ins.length;
-                if (!lengths) {
-                    x86::format_instruction(ins, line);
-                    append_instruction_comment(ins, reader, &symbols, line);
-                }
-            } else if (!lengths) {
-                std::uint8_t byte = 0;
-                reader.try_read(a, &byte, 1);
-                x86::format_undecodable(a, byte, line);
-            }
-            if (lengths) {
-                x86::append_hex(line, a, 8);
-                line += ' ' + std::to_string(length);
-            }
-            line += '\n';
-            std::fwrite(line.data(), 1, line.size(), stdout);
-            a += length;
-        }
+        const std::uint32_t begin = image.image_base() + s.virtual_address;
+        disassemble_linear(reader, begin, begin + s.virtual_size, &symbols, !lengths,
+                           [&](std::uint32_t address, std::uint32_t length, const std::string& text) {
+                               out.clear();
+                               if (lengths) {
+                                   x86::append_hex(out, address, 8);
+                                   out += ' ' + std::to_string(length);
+                               } else {
+                                   out = text;
+                               }
+                               out += '\n';
+                               std::fwrite(out.data(), 1, out.size(), stdout);
+                           });
     }
 }
 

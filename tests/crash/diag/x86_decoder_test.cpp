@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "crash/diag/linear_listing.h"
 #include "crash/diag/x86_decoder.h"
 #include "crash/diag/x86_format.h"
 #include "fake_memory.h"
@@ -175,6 +176,22 @@ TEST(X86Format, UndecodableBytesAreDbLines) {
     std::string s;
     format_undecodable(0x0040100A, 0xC4, s);
     EXPECT_EQ(s, "0040100a   db $c4");
+}
+
+TEST(X86LinearListing, AStreamStartingInsideAnInstructionShowsDbLinesUntilItFindsItsFeet) {
+    // mov eax, $9090040f (b8 0f 04 90 90) entered one byte late: 0f 04 is undefined.
+    FakeMemory memory;
+    memory.add(0x00401000, {0xB8, 0x0F, 0x04, 0x90, 0x90, 0xC3, 0xE8});
+    std::vector<std::string> lines;
+    std::vector<std::uint32_t> lengths;
+    disassemble_linear(memory, 0x00401001, 0x00401007, nullptr, true,
+                       [&](std::uint32_t, std::uint32_t length, const std::string& text) {
+                           lines.push_back(text);
+                           lengths.push_back(length);
+                       });
+    EXPECT_EQ(lines, (std::vector<std::string>{"00401001   db $0f", "00401002   add     al, $90", "00401004   nop",
+                                               "00401005   ret", "00401006   db $e8"}));  // a call cut off by the end
+    EXPECT_EQ(lengths, (std::vector<std::uint32_t>{1, 2, 1, 1, 1}));
 }
 
 }  // namespace

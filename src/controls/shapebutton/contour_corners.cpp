@@ -33,19 +33,19 @@ public:
 private:
     using Map = std::unordered_map<std::int32_t, std::vector<std::uint32_t>>;
 
-    std::int64_t last_vertical(const Map& map, Point p) const {
-        const auto it = map.find(p.x);
+    template <typename Inside>
+    std::int64_t last_matching(const Map& map, std::int32_t edge, Inside inside) const {
+        const auto it = map.find(edge);
         if (it == map.end()) return -1;
         for (auto r = it->second.rbegin(); r != it->second.rend(); ++r)
-            if (rects_[*r].top < p.y && p.y < rects_[*r].bottom) return *r;
+            if (inside(rects_[*r])) return *r;
         return -1;
     }
+    std::int64_t last_vertical(const Map& map, Point p) const {
+        return last_matching(map, p.x, [&](const Rect& r) { return r.top < p.y && p.y < r.bottom; });
+    }
     std::int64_t last_horizontal(const Map& map, Point p) const {
-        const auto it = map.find(p.y);
-        if (it == map.end()) return -1;
-        for (auto r = it->second.rbegin(); r != it->second.rend(); ++r)
-            if (rects_[*r].left < p.x && p.x < rects_[*r].right) return *r;
-        return -1;
+        return last_matching(map, p.y, [&](const Rect& r) { return r.left < p.x && p.x < r.right; });
     }
 
     const std::vector<Rect>& rects_;

@@ -22,7 +22,7 @@ double angle_towards(Point p, Point q) {
 
 struct Moved {
     Point to;
-    std::int32_t weight = 0;  // how open the corner is; the more open one wins a crossing
+    std::int32_t weight = 0;  // how sharp the corner is; the sharper one's move wins a crossing
 };
 
 Moved move_vertex(std::span<const Point> contour, std::size_t i, bool odd_level, std::int32_t d) {
@@ -51,8 +51,8 @@ Moved move_vertex(std::span<const Point> contour, std::size_t i, bool odd_level,
 }
 
 // The x where the line through a vertex's old and new places meets the same line of its
-// neighbour, in 32-bit integer arithmetic that wraps as it did where this formula comes
-// from; nothing for parallel lines.
+// neighbour; nothing for parallel lines. The products are 32-bit and wrap on overflow, which
+// outlines of a few thousand pixels never reach; beyond that the result is still defined.
 std::optional<std::int32_t> meeting_x(Point o1, Point n1, Point o2, Point n2) {
     const std::int32_t dx1 = wrap_sub(n1.x, o1.x), dy1 = wrap_sub(n1.y, o1.y);
     const std::int32_t dx2 = wrap_sub(n2.x, o2.x), dy2 = wrap_sub(n2.y, o2.y);

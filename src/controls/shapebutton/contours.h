@@ -75,13 +75,17 @@ TRgnpoints ChainCorners(const TRgnpoints& corners);
 ContourSet TraceRectangles(std::span<const Rect> rectangles);
 
 // Removes points that lie within 1/sqrt(2) of the line through their neighbours, in passes,
-// while a contour has more than 4 points. A one-pixel step lies exactly at that distance and
-// stays, so traced outlines keep every corner. A contour never drops below 3 points.
+// while a contour has more than 4 points; a flat triangle is measured by its base, so a
+// point in the middle of a straight edge stays. A one-pixel step lies exactly at 1/sqrt(2)
+// and stays, so traced outlines keep every corner. A pass that would leave fewer than 3
+// points is undone: a contour never vanishes.
 // `contours.numbers` are contour numbers (renumbered from 1 on return); `counts` is updated.
 void SimplifyContours(TRgnpoints& contours, Tintegers& counts);
 
 // The level of each contour: how many other contours contain its first point (a stricter
-// test than PointInContour that copes with vertices on the point's horizontal line).
+// test than PointInContour that copes with vertices on the point's horizontal line). Where
+// the first point lies on the other contour (two contours touching at a corner), the middle
+// of the contour's first edge is tested instead.
 Tintegers ContourLevels(const Tpoints& points, const Tintegers& counts);
 
 // True when (x, y) lies inside the closed polygon: the edges crossing its horizontal line
@@ -116,7 +120,8 @@ struct BevelQuads {
 };
 
 // The band between an outline and its inset (same counts), edge by edge, split on the 45
-// degree diagonal. Points that do not correspond (different sizes) give no bands.
+// degree diagonal. Points that do not correspond (different sizes) give no bands; a contour
+// of one point has no edge.
 BevelQuads BevelBands(const Tpoints& outline, const Tpoints& inset, const Tintegers& counts);
 
 // How ContoursToRegion combines the contours' polygons (each filled alternately).

@@ -81,6 +81,20 @@ TEST(ContoursToRegion, LargeCoordinatesRoundTrip) {
     EXPECT_TRUE(equal(ContoursToRegion(RegionToContours(distant.get())), distant));
 }
 
+TEST(ContoursToRegion, ExtremeCoordinatesGiveSomeRegionWithoutHarm) {
+    // The system may clip or refuse such polygons; the result is a handle all the same.
+    const ContourSet huge{{{INT32_MIN, INT32_MIN}, {INT32_MAX, INT32_MIN}, {INT32_MAX, INT32_MAX}, {INT32_MIN, INT32_MAX},
+                           {-5, -5}, {5, -5}, {5, 5}, {-5, 5}},
+                          {4, 4},
+                          {0, 1}};
+    const OwnedRegion r = ContoursToRegion(huge);
+    ASSERT_TRUE(r);
+    RECT box;
+    EXPECT_NE(GetRgnBox(r.get(), &box), ERROR);
+    const ContourSet traced = RegionToContours(r.get());
+    EXPECT_EQ(traced.levels.size(), traced.counts.size());
+}
+
 TEST(BevelBandRegions, LightTopAndLeftDarkBottomAndRight) {
     const Tpoints outline{{0, 0}, {10, 0}, {10, 10}, {0, 10}};
     const ContourSet inset = InsetContours({outline, {4}, {0}}, 2);

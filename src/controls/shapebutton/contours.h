@@ -135,7 +135,8 @@ struct RegionStep {
 
 // The steps in their order: levels from 0 upwards, contour order within a level; the first
 // contour is copied, then odd levels are subtracted and even levels added. Contours of fewer
-// than 3 points enclose nothing and are left out. No contours, no steps.
+// than 3 points enclose nothing and are left out, as are negative levels (a missing level
+// counts as 0). No contours, no steps.
 std::vector<RegionStep> RegionSteps(const ContourSet& contours);
 
 }  // namespace roadsum

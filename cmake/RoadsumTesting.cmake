@@ -13,12 +13,13 @@ macro(roadsum_find_gtest)
   endif()
 endmacro()
 
-# roadsum_test(NAME SOURCES ... LIBS ...): a GoogleTest program whose cases become ctest tests.
+# roadsum_test(NAME SOURCES ... LIBS ... [PROPERTIES name value ...]): a GoogleTest program whose
+# cases become ctest tests; PROPERTIES are given to every case (a ctest fixture, for example).
 function(roadsum_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;PROPERTIES" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gmock GTest::gtest_main)
   # Under Wine the list is taken when ctest starts, so the build needs no Wine.
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                       PROPERTIES TIMEOUT 120)
+                       PROPERTIES TIMEOUT 120 ${T_PROPERTIES})
 endfunction()

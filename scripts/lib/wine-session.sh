@@ -23,6 +23,10 @@ start_wine_session() {
   mkdir -p "$WINEPREFIX"
   wineserver -p </dev/null >/dev/null 2>&1
   wineboot -i </dev/null >/dev/null 2>&1
+  # One virtual desktop for all test windows: Wine draws their frames as on Windows, and
+  # showing a window does not wait on an X window manager that is not there.
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f </dev/null >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f </dev/null >/dev/null 2>&1
 }
 
 stop_wine_session() {

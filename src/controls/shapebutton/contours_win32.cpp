@@ -8,19 +8,14 @@ namespace {
 
 HRGN empty_region() { return CreateRectRgn(0, 0, 0, 0); }
 
-OwnedRegion polygon_region(std::span<const Point> points) {
+Region polygon_region(std::span<const Point> points) {
     std::vector<POINT> pts;
     pts.reserve(points.size());
     for (const Point p : points) pts.push_back({p.x, p.y});
-    return OwnedRegion(CreatePolygonRgn(pts.data(), static_cast<int>(pts.size()), ALTERNATE));
+    return Region(CreatePolygonRgn(pts.data(), static_cast<int>(pts.size()), ALTERNATE));
 }
 
 }  // namespace
-
-void OwnedRegion::reset(HRGN region) noexcept {
-    if (region_ && region_ != region) DeleteObject(region_);
-    region_ = region;
-}
 
 std::vector<Rect> RegionRectangles(HRGN region) {
     if (!region) return {};
@@ -45,13 +40,13 @@ ContourSet RegionToContours(HRGN region) {
     return TraceRectangles(rects);
 }
 
-OwnedRegion ContoursToRegion(const ContourSet& contours) {
+Region ContoursToRegion(const ContourSet& contours) {
     if (contours.counts.empty()) return {};
-    OwnedRegion result(empty_region());
+    Region result(empty_region());
     if (!result) return result;
     for (const RegionStep& step : RegionSteps(contours)) {
         // A polygon the system cannot make (out of resources, absurd coordinates) is left out.
-        const OwnedRegion polygon = polygon_region(std::span<const Point>(contours.points).subspan(step.first, step.count));
+        const Region polygon = polygon_region(std::span<const Point>(contours.points).subspan(step.first, step.count));
         if (!polygon) continue;
         if (step.op == RegionOp::Copy)
             CombineRgn(result.get(), polygon.get(), nullptr, RGN_COPY);
@@ -61,15 +56,15 @@ OwnedRegion ContoursToRegion(const ContourSet& contours) {
     return result;
 }
 
-OwnedRegion QuadsToRegion(std::span<const Quad> quads) {
-    if (quads.empty()) return OwnedRegion(empty_region());
+Region QuadsToRegion(std::span<const Quad> quads) {
+    if (quads.empty()) return Region(empty_region());
     std::vector<POINT> pts;
     pts.reserve(quads.size() * 4);
     for (const Quad& q : quads)
         for (const Point p : q) pts.push_back({p.x, p.y});
     const std::vector<INT> counts(quads.size(), 4);
     HRGN region = CreatePolyPolygonRgn(pts.data(), counts.data(), static_cast<int>(quads.size()), ALTERNATE);
-    return OwnedRegion(region ? region : empty_region());
+    return Region(region ? region : empty_region());
 }
 
 BevelRegions BevelBandRegions(const Tpoints& outline, const Tpoints& inset, const Tintegers& counts) {

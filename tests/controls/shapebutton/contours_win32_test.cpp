@@ -12,33 +12,21 @@ namespace {
 
 using ::testing::ElementsAre;
 
-OwnedRegion rect_region(int l, int t, int r, int b) { return OwnedRegion(CreateRectRgn(l, t, r, b)); }
+Region rect_region(int l, int t, int r, int b) { return Region(CreateRectRgn(l, t, r, b)); }
 
-OwnedRegion region_of(const std::vector<test::Shape>& shapes) {
-    OwnedRegion region = rect_region(0, 0, 0, 0);
+Region region_of(const std::vector<test::Shape>& shapes) {
+    Region region = rect_region(0, 0, 0, 0);
     for (const test::Shape& s : shapes) {
-        const OwnedRegion r = rect_region(s.rect.left, s.rect.top, s.rect.right, s.rect.bottom);
+        const Region r = rect_region(s.rect.left, s.rect.top, s.rect.right, s.rect.bottom);
         CombineRgn(region.get(), region.get(), r.get(), s.add ? RGN_OR : RGN_DIFF);
     }
     return region;
 }
 
-bool equal(const OwnedRegion& a, const OwnedRegion& b) { return a && b && EqualRgn(a.get(), b.get()); }
-
-TEST(OwnedRegion, MovesOwnershipAndReleases) {
-    OwnedRegion a = rect_region(0, 0, 5, 5);
-    const HRGN handle = a.get();
-    OwnedRegion b = std::move(a);
-    EXPECT_FALSE(a);
-    EXPECT_EQ(b.get(), handle);
-    const HRGN released = b.release();
-    EXPECT_FALSE(b);
-    EXPECT_NE(GetRegionData(released, 0, nullptr), 0u);  // still alive
-    DeleteObject(released);
-}
+bool equal(const Region& a, const Region& b) { return a && b && EqualRgn(a.get(), b.get()); }
 
 TEST(RegionToContours, ReadsTheRectanglesAndTracesThem) {
-    const OwnedRegion r = rect_region(0, 0, 10, 5);
+    const Region r = rect_region(0, 0, 10, 5);
     EXPECT_THAT(RegionRectangles(r.get()), ElementsAre(Rect{0, 0, 10, 5}));
     const ContourSet set = RegionToContours(r.get());
     EXPECT_THAT(set.points, ElementsAre(Point{0, 0}, Point{10, 0}, Point{10, 5}, Point{0, 5}));
@@ -53,30 +41,30 @@ TEST(RegionToContours, EmptyRegionAndNoRegionGiveNoContours) {
 
 TEST(ContoursToRegion, NoContoursNoRegionAndNothingEnclosedAnEmptyOne) {
     EXPECT_FALSE(ContoursToRegion(ContourSet{}));
-    const OwnedRegion degenerate = ContoursToRegion({{{0, 0}, {5, 5}, {9, 9}, {9, 9}}, {2, 2}, {0, 0}});
+    const Region degenerate = ContoursToRegion({{{0, 0}, {5, 5}, {9, 9}, {9, 9}}, {2, 2}, {0, 0}});
     ASSERT_TRUE(degenerate);
     RECT box;
     EXPECT_EQ(GetRgnBox(degenerate.get(), &box), NULLREGION);
 }
 
 TEST(ContoursToRegion, GivesBackOnePixelAnLShapeAndARing) {
-    const OwnedRegion pixel = rect_region(7, 3, 8, 4);
+    const Region pixel = rect_region(7, 3, 8, 4);
     EXPECT_TRUE(equal(ContoursToRegion(RegionToContours(pixel.get())), pixel));
 
-    const OwnedRegion l = region_of({{{0, 0, 20, 10}, true}, {{0, 10, 10, 20}, true}});
+    const Region l = region_of({{{0, 0, 20, 10}, true}, {{0, 10, 10, 20}, true}});
     EXPECT_TRUE(equal(ContoursToRegion(RegionToContours(l.get())), l));
 
-    const OwnedRegion ring = region_of({{{0, 0, 30, 30}, true}, {{10, 10, 20, 20}, false}});
+    const Region ring = region_of({{{0, 0, 30, 30}, true}, {{10, 10, 20, 20}, false}});
     const ContourSet set = RegionToContours(ring.get());
     EXPECT_THAT(set.levels, ElementsAre(0, 1));
-    const OwnedRegion back = ContoursToRegion(set);
+    const Region back = ContoursToRegion(set);
     EXPECT_TRUE(equal(back, ring));
     EXPECT_FALSE(PtInRegion(back.get(), 15, 15));
     EXPECT_TRUE(PtInRegion(back.get(), 5, 15));
 }
 
 TEST(ContoursToRegion, LargeCoordinatesRoundTrip) {
-    const OwnedRegion distant = region_of({{{-3000000, -3000000, 4000000, 2000000}, true},
+    const Region distant = region_of({{{-3000000, -3000000, 4000000, 2000000}, true},
                                        {{-1000000, -1000000, 1000000, 1000000}, false}});
     EXPECT_TRUE(equal(ContoursToRegion(RegionToContours(distant.get())), distant));
 }
@@ -87,7 +75,7 @@ TEST(ContoursToRegion, ExtremeCoordinatesGiveSomeRegionWithoutHarm) {
                            {-5, -5}, {5, -5}, {5, 5}, {-5, 5}},
                           {4, 4},
                           {0, 1}};
-    const OwnedRegion r = ContoursToRegion(huge);
+    const Region r = ContoursToRegion(huge);
     ASSERT_TRUE(r);
     RECT box;
     EXPECT_NE(GetRgnBox(r.get(), &box), ERROR);
@@ -110,7 +98,7 @@ TEST(BevelBandRegions, LightTopAndLeftDarkBottomAndRight) {
     EXPECT_FALSE(PtInRegion(bands.light.get(), 5, 5));
     EXPECT_FALSE(PtInRegion(bands.dark.get(), 5, 5));
 
-    const OwnedRegion none = QuadsToRegion({});
+    const Region none = QuadsToRegion({});
     RECT box;
     ASSERT_TRUE(none);
     EXPECT_EQ(GetRgnBox(none.get(), &box), NULLREGION);
@@ -124,9 +112,9 @@ TEST(ContoursToRegion, RandomRegionsRoundTripExactly) {
     for (int round = 0; round < 400; ++round) {
         const int w = 4 + static_cast<int>(rng() % 60), h = 4 + static_cast<int>(rng() % 60);
         const auto shapes = test::random_shapes(rng, w, h);
-        const OwnedRegion region = region_of(shapes);
+        const Region region = region_of(shapes);
         const ContourSet set = RegionToContours(region.get());
-        const OwnedRegion back = ContoursToRegion(set);
+        const Region back = ContoursToRegion(set);
         if (set.counts.empty()) {
             EXPECT_FALSE(back);
             continue;

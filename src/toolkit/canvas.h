@@ -1,0 +1,57 @@
+// Drawing on a device context with a current pen, brush and font; restores the context's
+// own objects when it goes away.
+#pragma once
+
+#include <windows.h>
+
+#include <string_view>
+#include <vector>
+
+#include "toolkit/color.h"
+#include "toolkit/font.h"
+#include "toolkit/gdi.h"
+
+namespace roadsum {
+
+COLORREF ColorToRGB(TColor color);
+
+class TCanvas {
+public:
+    explicit TCanvas(HDC dc);  // borrowed
+    TCanvas(const TCanvas&) = delete;
+    TCanvas& operator=(const TCanvas&) = delete;
+    ~TCanvas();
+
+    HDC Handle() const { return dc_; }
+
+    void SetPen(TColor color, int width = 1, int style = PS_SOLID);
+    void SetBrush(TColor color);  // clNone: hollow brush
+    void SetFont(const TFont& font);
+    void SetTextColor(TColor color);
+
+    void FillRect(const RECT& r);  // with the brush
+    void FrameRect(const RECT& r);  // one pixel, with the brush
+    void Rectangle(const RECT& r);  // outline with the pen, inside with the brush
+    void Polygon(const std::vector<POINT>& points);
+    void Polyline(const std::vector<POINT>& points);
+    void Line(int x1, int y1, int x2, int y2);  // the last point is not drawn
+    void Pixel(int x, int y, TColor color);
+    TColor PixelColor(int x, int y) const;
+    void FillRegion(HRGN region);
+
+    // Text drawn with a transparent background in the font's colour.
+    void TextOut(int x, int y, std::string_view text);
+    int DrawText(std::string_view text, RECT& r, UINT format);  // DrawTextA flags
+    SIZE TextExtent(std::string_view text) const;
+
+    void Draw(int x, int y, HDC source, int width, int height, DWORD rop = SRCCOPY);
+
+private:
+    HDC dc_;
+    int saved_;
+    Pen pen_;
+    Brush brush_;
+    TColor text_color_ = clWindowText;
+};
+
+}  // namespace roadsum

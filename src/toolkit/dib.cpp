@@ -1,0 +1,47 @@
+#include "toolkit/dib.h"
+
+#include <algorithm>
+
+namespace roadsum {
+
+TDib24::TDib24(int width, int height)
+    : width_(std::max(width, 1)), height_(std::max(height, 1)), stride_((width_ * 3 + 3) & ~3) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width_;
+    info.bmiHeader.biHeight = -height_;  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    bits_ = static_cast<std::uint8_t*>(bits);
+    old_bitmap_ = SelectObject(dc_.get(), bitmap_.get());
+}
+
+TDib24::~TDib24() {
+    if (old_bitmap_) SelectObject(dc_.get(), old_bitmap_);
+}
+
+TColor TDib24::Pixel(int x, int y) const {
+    if (!bits_ || x < 0 || y < 0 || x >= width_ || y >= height_) return clNone;
+    GdiFlush();
+    const std::uint8_t* p = Row(y) + x * 3;
+    return RGBColor(p[2], p[1], p[0]);
+}
+
+void TDib24::SetPixel(int x, int y, TColor rgb) {
+    if (!bits_ || x < 0 || y < 0 || x >= width_ || y >= height_) return;
+    GdiFlush();
+    std::uint8_t* p = Row(y) + x * 3;
+    p[0] = static_cast<std::uint8_t>(BlueOf(rgb));
+    p[1] = static_cast<std::uint8_t>(GreenOf(rgb));
+    p[2] = static_cast<std::uint8_t>(RedOf(rgb));
+}
+
+void TDib24::Fill(TColor rgb) {
+    for (int y = 0; y < height_; ++y)
+        for (int x = 0; x < width_; ++x) SetPixel(x, y, rgb);
+}
+
+}  // namespace roadsum

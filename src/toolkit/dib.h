@@ -1,0 +1,41 @@
+// A 24-bit device-independent bitmap with its own memory device context: the off-screen
+// surface of controls that paint pixel by pixel, and of tests that inspect painting.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "toolkit/color.h"
+#include "toolkit/gdi.h"
+
+namespace roadsum {
+
+class TDib24 {
+public:
+    TDib24(int width, int height);
+    TDib24(const TDib24&) = delete;
+    TDib24& operator=(const TDib24&) = delete;
+    ~TDib24();
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    HDC DC() const { return dc_.get(); }
+    HBITMAP Handle() const { return bitmap_.get(); }
+
+    // Direct pixel access, top row first; out-of-range reads give clNone.
+    TColor Pixel(int x, int y) const;
+    void SetPixel(int x, int y, TColor rgb);
+    void Fill(TColor rgb);
+
+private:
+    std::uint8_t* Row(int y) const { return bits_ + static_cast<std::size_t>(y) * stride_; }
+
+    int width_, height_, stride_;
+    MemoryDC dc_;
+    Bitmap bitmap_;
+    HGDIOBJ old_bitmap_ = nullptr;
+    std::uint8_t* bits_ = nullptr;
+};
+
+}  // namespace roadsum

@@ -1,0 +1,49 @@
+#include "toolkit/thread.h"
+
+#include "toolkit/application.h"
+
+namespace roadsum {
+
+TThread::TThread() { handle_ = CreateThread(nullptr, 0, Start, this, CREATE_SUSPENDED, &thread_id_); }
+
+TThread::~TThread() {
+    Stop();
+    if (handle_) CloseHandle(handle_);
+}
+
+DWORD WINAPI TThread::Start(LPVOID self) {
+    auto* thread = static_cast<TThread*>(self);
+    try {
+        thread->Execute();
+    } catch (...) {
+        thread->fatal_ = std::current_exception();
+        if (TApplication* app = TApplication::Current()) app->HandleException(thread->fatal_);
+    }
+    thread->finished_ = true;
+    return 0;
+}
+
+void TThread::Resume() {
+    if (!suspended_ || !handle_) return;
+    suspended_ = false;
+    ResumeThread(handle_);
+}
+
+void TThread::WaitFor() {
+    if (!handle_ || suspended_) return;
+    for (;;) {
+        DWORD r = MsgWaitForMultipleObjects(1, &handle_, FALSE, INFINITE, QS_SENDMESSAGE);
+        if (r != WAIT_OBJECT_0 + 1) break;
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);  // serves sent messages
+    }
+}
+
+void TThread::Stop() {
+    if (!handle_ || finished_) return;
+    Terminate();
+    Resume();
+    WaitFor();
+}
+
+}  // namespace roadsum

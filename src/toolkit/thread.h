@@ -1,0 +1,49 @@
+// A thread object in the manner of the controls: created suspended, resumed to run Execute,
+// asked to stop through Terminated. Destroying it stops and joins the thread.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <exception>
+
+namespace roadsum {
+
+class TThread {
+public:
+    TThread();
+    TThread(const TThread&) = delete;
+    TThread& operator=(const TThread&) = delete;
+    // Derived classes must call Stop() in their destructor, before their members go.
+    virtual ~TThread();
+
+    void Resume();
+    void Terminate() { terminated_ = true; }
+    bool Terminated() const { return terminated_; }
+    bool Suspended() const { return suspended_; }
+    bool Finished() const { return finished_; }
+    // Waits for the end of Execute. On the thread of the windows, messages sent from other
+    // threads are served meanwhile, so a thread that sends to a window cannot dead-lock it.
+    void WaitFor();
+    // Terminate, resume if suspended, wait.
+    void Stop();
+
+    HANDLE Handle() const { return handle_; }
+    DWORD ThreadID() const { return thread_id_; }
+    // The exception that ended Execute, if any.
+    std::exception_ptr FatalException() const { return fatal_; }
+
+protected:
+    virtual void Execute() = 0;
+
+private:
+    static DWORD WINAPI Start(LPVOID self);
+
+    HANDLE handle_ = nullptr;
+    DWORD thread_id_ = 0;
+    std::atomic<bool> terminated_{false}, finished_{false};
+    bool suspended_ = true;
+    std::exception_ptr fatal_;
+};
+
+}  // namespace roadsum

@@ -1,0 +1,62 @@
+// The main window: the calculator's inputs, results and notes.
+#pragma once
+
+#include "calc/cost_model.h"
+#include "controls/spin.h"
+#include "toolkit/form.h"
+#include "toolkit/stdctrls.h"
+
+namespace roadsum {
+
+class TRoadsumFrm : public TCustomForm {
+public:
+    TRoadsumFrm();
+
+    // Runs the cost model on the fields and writes each result label as its text is ready.
+    void PricelistBtnClick(TObject* Sender);
+
+    // The inputs as the cost model reads them.
+    CostInputs Inputs() const;
+
+    TPanel* TravelPanel;
+    TEdit* VehicleCostPerKmTb;
+    TEdit* MotelCostPerDayTb;
+    TEdit* DistanceOneWayTb;
+    TEdit* TravelTimeInMinsOneWayTb;
+    TEdit* TravellingHourlyRateRRPTb;
+    TEdit* TotalHoursForProjectTb;
+    TSpinEdit* NumberOfTechniciansTb;
+    TSpinEdit* OnsiteHoursPerDayTb;
+    TCheckBox* StayAwayCbx;
+    TCheckBox* AllowStretchDayCbx;
+    TCheckBox* NoWeekendHomeTripCbx;
+    TLabel* Label1;
+    TLabel* Label2;
+    TLabel* Label3;
+    TLabel* Label4;
+    TLabel* Label5;
+    TLabel* Label6;
+    TLabel* Label7;
+    TLabel* Label8;
+    TLabel* Label9;
+    TLabel* Label10;
+    TLabel* Label11;
+    TLabel* Label12;
+    TLabel* Label13;
+    TLabel* Label14;
+    TLabel* Label15;
+    TLabel* Label16;
+    TLabel* Label17;
+    TLabel* Label18;
+    TLabel* Label19;
+    TLabel* Label20;
+    TLabel* Label21;
+    TLabel* Label22;
+    TLabel* Label23;
+    TLabel* Label24;
+
+private:
+    TLabel* ResultLabel(ResultLabel which) const;
+};
+
+}  // namespace roadsum

@@ -1,0 +1,196 @@
+#include "automation.h"
+
+#include <cstdio>
+#include <fstream>
+#include <vector>
+
+#include "toolkit/form.h"
+
+namespace roadsum::e2e {
+namespace {
+
+std::string ProgramPath() {
+    char path[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string own(path, n);
+    return own.substr(0, own.find_last_of("\\/") + 1) + "Roadsum.exe";
+}
+
+struct Search {
+    DWORD process_id;
+    const char* window_class;
+    HWND found;
+};
+
+BOOL CALLBACK FindWindowOf(HWND window, LPARAM param) {
+    auto* s = reinterpret_cast<Search*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char cls[64] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    if (pid == s->process_id && IsWindowVisible(window) && std::string(cls) == s->window_class) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND WaitForWindow(DWORD pid, const char* window_class, int milliseconds) {
+    for (int waited = 0; waited <= milliseconds; waited += 20) {
+        Search s{pid, window_class, nullptr};
+        EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&s));
+        if (s.found) return s.found;
+        Sleep(20);
+    }
+    return nullptr;
+}
+
+void Send(INPUT input) {
+    SendInput(1, &input, sizeof input);
+    Sleep(10);
+}
+
+}  // namespace
+
+RoadsumProcess::RoadsumProcess() {
+    std::string path = ProgramPath();
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    if (!CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_)) return;
+    WaitForInputIdle(info_.hProcess, 10000);
+    window_ = WaitForWindow(info_.dwProcessId, "TRoadsumFrm", 10000);
+    if (window_) SetForegroundWindow(window_);
+    Settle();
+}
+
+RoadsumProcess::~RoadsumProcess() {
+    if (!info_.hProcess) return;
+    if (WaitForSingleObject(info_.hProcess, 0) != WAIT_OBJECT_0) TerminateProcess(info_.hProcess, 99);
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+}
+
+long RoadsumProcess::WaitForExit(DWORD milliseconds) {
+    if (WaitForSingleObject(info_.hProcess, milliseconds) != WAIT_OBJECT_0) return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(info_.hProcess, &code);
+    return static_cast<long>(code);
+}
+
+std::string RoadsumProcess::Query(const std::string& control, int kind) const {
+    static const UINT message = RegisterWindowMessageA(kAutomationMessage);
+    ATOM name = GlobalAddAtomA(control.c_str());
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(window_, message, name, kind, SMTO_ABORTIFHUNG, 5000, &answer);
+    GlobalDeleteAtom(name);
+    if (!answer) return "(none)";
+    char text[256] = {};
+    GlobalGetAtomNameA(static_cast<ATOM>(answer), text, sizeof text);
+    GlobalDeleteAtom(static_cast<ATOM>(answer));
+    return std::string(text) == " " ? "" : text;
+}
+
+std::string RoadsumProcess::Text(const std::string& control) const { return Query(control, aqText); }
+
+RECT RoadsumProcess::ScreenRect(const std::string& control) const {
+    RECT r{};
+    std::sscanf(Query(control, aqScreenRect).c_str(), "%ld,%ld,%ld,%ld", &r.left, &r.top, &r.right, &r.bottom);
+    return r;
+}
+
+void RoadsumProcess::ClickAt(int x, int y) const {
+    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = (x * 65535 + w / 2) / (w - 1);
+    in.mi.dy = (y * 65535 + h / 2) / (h - 1);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    // Under Wine the first input of a new process can be lost: move until the pointer is there.
+    POINT at{};
+    for (int attempt = 0; attempt < 20 && !(GetCursorPos(&at) && at.x == x && at.y == y); ++attempt) {
+        Send(in);
+        Sleep(20);
+    }
+    in.mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    Send(in);
+    in.mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    Send(in);
+    Settle();
+}
+
+void RoadsumProcess::Click(const std::string& control) const {
+    RECT r = ScreenRect(control);
+    ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+void RoadsumProcess::Key(WORD vk) const {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    Send(in);
+    in.ki.dwFlags = KEYEVENTF_KEYUP;
+    Send(in);
+    Settle();
+}
+
+void RoadsumProcess::Type(const std::string& text) const {
+    for (char c : text) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wScan = static_cast<unsigned char>(c);
+        in.ki.dwFlags = KEYEVENTF_UNICODE;
+        Send(in);
+        in.ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+        Send(in);
+    }
+    Settle();
+}
+
+void RoadsumProcess::ClearField(const std::string& control) const {
+    std::size_t n = Text(control).size();
+    Key(VK_END);
+    for (std::size_t i = 0; i < n; ++i) Key(VK_BACK);
+}
+
+void RoadsumProcess::Settle() const {
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+    Sleep(30);
+}
+
+HWND RoadsumProcess::FindMessageBox() const { return WaitForWindow(info_.dwProcessId, "#32770", 3000); }
+
+std::string RoadsumProcess::MessageBoxText(HWND box) {
+    char text[512] = {};
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the message box's text control
+    return text;
+}
+
+bool RoadsumProcess::SaveScreenshot(const std::string& path) const {
+    RECT r;
+    GetWindowRect(window_, &r);
+    int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    DWORD stride = (w * 3 + 3) & ~3, size = stride * h;
+    BITMAPFILEHEADER fh{0x4D42, static_cast<DWORD>(sizeof fh + sizeof bi.bmiHeader + size), 0, 0,
+                        sizeof fh + sizeof bi.bmiHeader};
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&fh), sizeof fh);
+    out.write(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof bi.bmiHeader);
+    out.write(static_cast<const char*>(bits), size);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return static_cast<bool>(out);
+}
+
+}  // namespace roadsum::e2e

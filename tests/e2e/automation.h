@@ -1,0 +1,50 @@
+// Driving the real Roadsum.exe from another process as a user would: real input events
+// through SendInput, and the form's automation query to read what the window shows.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace roadsum::e2e {
+
+class RoadsumProcess {
+public:
+    RoadsumProcess();  // starts Roadsum.exe beside the test program and waits for its window
+    RoadsumProcess(const RoadsumProcess&) = delete;
+    RoadsumProcess& operator=(const RoadsumProcess&) = delete;
+    ~RoadsumProcess();  // ends it if it still runs
+
+    HWND Window() const { return window_; }
+    DWORD ProcessId() const { return info_.dwProcessId; }
+    // Waits for the end of the process; its exit code, or -1 when it did not end in time.
+    long WaitForExit(DWORD milliseconds = 10000);
+
+    // The answer of the automation query for a named control ("(none)" for no such control).
+    std::string Query(const std::string& control, int kind) const;
+    std::string Text(const std::string& control) const;
+    RECT ScreenRect(const std::string& control) const;
+
+    // Real input: a left click at the centre of a control, keys, typed text.
+    void Click(const std::string& control) const;
+    void ClickAt(int x, int y) const;
+    void Key(WORD vk) const;
+    void Type(const std::string& text) const;
+    // Empties the focused field: End, then Backspace for every character.
+    void ClearField(const std::string& control) const;
+    // Waits until the window has handled everything sent to it so far.
+    void Settle() const;
+
+    // The message box the process shows, if any, and its text.
+    HWND FindMessageBox() const;
+    static std::string MessageBoxText(HWND box);
+
+    // Saves the window, frame included, as it is on the screen to a 24-bit bitmap file.
+    bool SaveScreenshot(const std::string& path) const;
+
+private:
+    PROCESS_INFORMATION info_{};
+    HWND window_ = nullptr;
+};
+
+}  // namespace roadsum::e2e

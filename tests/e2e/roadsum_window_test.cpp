@@ -1,0 +1,73 @@
+// The real Roadsum.exe, used as a person would: typing, clicking, reading the window.
+#include <gtest/gtest.h>
+
+#include "automation.h"
+#include "toolkit/form.h"
+
+namespace roadsum::e2e {
+namespace {
+
+TEST(RoadsumWindow, ATypedWorkedExampleShowsItsResultsAndTheScreenshotIsSaved) {
+    RoadsumProcess roadsum;
+    ASSERT_NE(roadsum.Window(), nullptr) << "no main window appeared";
+    char title[64] = {};
+    GetWindowTextA(roadsum.Window(), title, sizeof title);
+    EXPECT_STREQ(title, "Roadsum");
+    EXPECT_EQ(roadsum.Query("StayAwayCbx", aqState), "1,1,1,0") << "the focus starts on Stay Away";
+
+    roadsum.Click("TotalHoursForProjectTb");
+    roadsum.Type("84");
+    roadsum.Click("NumberOfTechniciansTb");
+    roadsum.ClearField("NumberOfTechniciansTb");
+    roadsum.Type("2");
+    roadsum.Click("DistanceOneWayTb");
+    roadsum.Type("100");
+    roadsum.Click("TravelTimeInMinsOneWayTb");
+    roadsum.Type("90");
+    roadsum.Click("StayAwayCbx");
+    EXPECT_EQ(roadsum.Query("StayAwayCbx", aqState), "1,1,1,1");
+    roadsum.Click("Label6");  // "Calculate"
+
+    EXPECT_EQ(roadsum.Text("Label8"), "Accomodation (6 Nights) - $1,680.00");
+    EXPECT_EQ(roadsum.Text("Label9"), "Vehicle (2 Trips) - $260.00");
+    EXPECT_EQ(roadsum.Text("Label10"), "Travelling (2 Trips) - $330.00");
+    EXPECT_EQ(roadsum.Text("Label13"), "Total Travelling && Accom - $2,270.00");
+    EXPECT_EQ(roadsum.Text("Label22"), "5.25 Days of working");
+    EXPECT_EQ(roadsum.Query("StayAwayCbx", aqState), "1,1,1,1") << "Calculate leaves the focus where it was";
+    for (const char* label : {"Label8", "Label9", "Label10", "Label13", "Label22"}) {
+        RECT r = roadsum.ScreenRect(label), total = roadsum.ScreenRect("Label13");
+        EXPECT_EQ(r.right, total.right) << label << " shares the right edge";
+    }
+    EXPECT_TRUE(roadsum.SaveScreenshot(ROADSUM_SCREENSHOT_DIR "/roadsum-window.bmp"));
+}
+
+TEST(RoadsumWindow, AnInvalidFieldIsReportedAndTheProgramGoesOn) {
+    RoadsumProcess roadsum;
+    ASSERT_NE(roadsum.Window(), nullptr);
+    roadsum.Click("DistanceOneWayTb");
+    roadsum.Type("12.5");
+    roadsum.Click("Label6");
+    HWND box = roadsum.FindMessageBox();
+    ASSERT_NE(box, nullptr) << "no error message box";
+    EXPECT_EQ(RoadsumProcess::MessageBoxText(box), "'012.5' is not a valid integer value");
+    char caption[64] = {};
+    GetWindowTextA(box, caption, sizeof caption);
+    EXPECT_STREQ(caption, "Roadsum");
+    SetForegroundWindow(box);
+    roadsum.Key(VK_RETURN);
+    EXPECT_EQ(roadsum.Text("Label8"), "Accomodation") << "no label changed";
+    EXPECT_EQ(roadsum.Query("RoadsumFrm", aqState).substr(0, 1), "1") << "still running";
+}
+
+TEST(RoadsumWindow, TheFramesCloseBoxEndsTheProgram) {
+    RoadsumProcess roadsum;
+    ASSERT_NE(roadsum.Window(), nullptr);
+    RECT r;
+    GetWindowRect(roadsum.Window(), &r);
+    int frame = GetSystemMetrics(SM_CXFRAME), button = GetSystemMetrics(SM_CXSIZE);
+    roadsum.ClickAt(r.right - frame - button / 2 - 1, r.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2);
+    EXPECT_EQ(roadsum.WaitForExit(), 0);
+}
+
+}  // namespace
+}  // namespace roadsum::e2e

@@ -1,0 +1,313 @@
+#include "ui/roadsum_frm.h"
+
+#include <gtest/gtest.h>
+
+#include "../toolkit/toolkit_fixture.h"
+#include "toolkit/screen.h"
+
+namespace roadsum {
+namespace {
+
+constexpr TColor kWindowColor = RGBColor(0xD5, 0xE4, 0xF2);
+constexpr TColor kTextColor = RGBColor(0x3D, 0x6D, 0xEF);
+constexpr TColor kFieldColor = RGBColor(0xF0, 0xF8, 0xF9);
+
+class RoadsumFrmTest : public testing::ToolkitTest {
+protected:
+    RoadsumFrmTest() {
+        form_ = app_.CreateForm<TRoadsumFrm>();
+        form_->Show();
+        Pump();
+    }
+    void Calculate() {
+        TLabel* l = form_->Label6;
+        ClickAt(form_->TravelPanel->Handle(), l->Left() + 3, l->Top() + 3);
+    }
+    std::string Text(TLabel* l) const { return l->Caption(); }
+    void EnterWorkedExample() {
+        form_->TotalHoursForProjectTb->SetText("84");
+        form_->NumberOfTechniciansTb->SetText("2");
+        form_->DistanceOneWayTb->SetText("100");
+        form_->TravelTimeInMinsOneWayTb->SetText("90");
+    }
+
+    TRoadsumFrm* form_;
+};
+
+TEST_F(RoadsumFrmTest, TheWindowHasItsCaptionSizeColourAndFont) {
+    EXPECT_EQ(form_->Text(), "Roadsum");
+    EXPECT_EQ(form_->ClientWidth(), 494);
+    EXPECT_EQ(form_->ClientHeight(), 300);
+    EXPECT_EQ(form_->Color(), kWindowColor);
+    EXPECT_EQ(form_->Font().Name(), "Tahoma");
+    EXPECT_EQ(form_->Font().Height(), 11);
+    TPanel* panel = form_->TravelPanel;
+    EXPECT_EQ(panel->BoundsRect().right, 494);
+    EXPECT_EQ(panel->Height(), 300);
+    EXPECT_EQ(panel->BevelOuter(), TBevelCut::bvNone);
+    EXPECT_EQ(panel->Color(), kWindowColor);
+    char name[64];
+    GetClassNameA(form_->Handle(), name, sizeof name);
+    EXPECT_STREQ(name, "TRoadsumFrm");
+    // Centred on the screen's work area.
+    RECT work, window;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(form_->Handle(), &window);
+    EXPECT_NEAR((window.left + window.right) / 2, (work.left + work.right) / 2, 1);
+    EXPECT_NEAR((window.top + window.bottom) / 2, (work.top + work.bottom) / 2, 1);
+}
+
+TEST_F(RoadsumFrmTest, FieldsAndCheckBoxesStandWhereTheyBelongWithTheirTextsAndTabOrder) {
+    struct Field {
+        TWinControl* control;
+        int left, top, width, height;
+        const char* text;
+        int tab;
+        TWinControl* parent;
+    } fields[] = {
+        {form_->VehicleCostPerKmTb, 152, 16, 48, 19, "0.65", 1, form_->TravelPanel},
+        {form_->MotelCostPerDayTb, 152, 41, 48, 19, "140.00", 2, form_->TravelPanel},
+        {form_->DistanceOneWayTb, 152, 66, 48, 19, "", 1, form_},
+        {form_->TravelTimeInMinsOneWayTb, 152, 91, 48, 19, "", 5, form_->TravelPanel},
+        {form_->TravellingHourlyRateRRPTb, 152, 116, 48, 19, "110", 6, form_->TravelPanel},
+        {form_->TotalHoursForProjectTb, 152, 141, 48, 19, "", 3, form_->TravelPanel},
+        {form_->NumberOfTechniciansTb, 152, 166, 37, 22, "1", 4, form_->TravelPanel},
+        {form_->OnsiteHoursPerDayTb, 152, 194, 37, 22, "8", 8, form_->TravelPanel},
+        {form_->StayAwayCbx, 151, 221, 13, 17, "", 0, form_->TravelPanel},
+        {form_->AllowStretchDayCbx, 151, 240, 13, 17, "", 7, form_->TravelPanel},
+        {form_->NoWeekendHomeTripCbx, 151, 259, 13, 17, "", 9, form_->TravelPanel},
+    };
+    for (const Field& f : fields) {
+        SCOPED_TRACE(f.control->Name());
+        EXPECT_EQ(f.control->Left(), f.left);
+        EXPECT_EQ(f.control->Top(), f.top);
+        EXPECT_EQ(f.control->Width(), f.width);
+        EXPECT_EQ(f.control->Height(), f.height);
+        EXPECT_EQ(f.control->Text(), f.text);
+        EXPECT_EQ(f.control->Parent(), f.parent);
+        // The two shaped buttons of the finished window take places 4 and 10 in the panel.
+        EXPECT_EQ(f.control->TabOrder(), f.tab);
+        EXPECT_TRUE(f.control->TabStop());
+    }
+    for (TCheckBox* box : {form_->StayAwayCbx, form_->AllowStretchDayCbx, form_->NoWeekendHomeTripCbx}) {
+        EXPECT_FALSE(box->Checked());
+        LONG style = GetWindowLongA(box->Handle(), GWL_STYLE);
+        EXPECT_TRUE(style & BS_LEFTTEXT) << "the box on the right of the empty caption";
+        EXPECT_TRUE(style & BS_FLAT);
+        EXPECT_EQ(box->Font().Name(), "MS Sans Serif");
+        EXPECT_EQ(box->Font().Color(), kTextColor);
+    }
+    for (TEdit* edit : {form_->VehicleCostPerKmTb, form_->DistanceOneWayTb, static_cast<TEdit*>(form_->NumberOfTechniciansTb)}) {
+        EXPECT_EQ(edit->Color(), kFieldColor);
+        EXPECT_FALSE(edit->Ctl3D());
+        EXPECT_FALSE(GetWindowLongA(edit->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+        EXPECT_EQ(edit->Font().Name(), "Tahoma");
+        EXPECT_EQ(edit->MaxLength(), 0);
+    }
+    EXPECT_EQ(form_->NumberOfTechniciansTb->MinValue(), 1);
+    EXPECT_EQ(form_->NumberOfTechniciansTb->MaxValue(), 4);
+    EXPECT_EQ(form_->OnsiteHoursPerDayTb->MinValue(), 5);
+    EXPECT_EQ(form_->OnsiteHoursPerDayTb->MaxValue(), 10);
+    EXPECT_EQ(form_->TravelPanel->TabOrder(), 0);
+}
+
+TEST_F(RoadsumFrmTest, LabelsStandAtTheirPlacesWithTheirFontsAndHints) {
+    struct Label {
+        TLabel* label;
+        int left, top, width, height;
+        const char* caption;
+        const char* font;
+        int font_height;
+        bool bold;
+        bool right;
+        const char* hint;
+    } labels[] = {
+        {form_->Label2, 52, 18, 94, 13, "Vehicle cost per Km", "MS Sans Serif", 11, false, false, ""},
+        {form_->Label3, 17, 43, 129, 13, "Accomodation cost per day", "MS Sans Serif", 11, false, false,
+         "Cost of accomodation and meals for one person"},
+        {form_->Label7, 27, 68, 119, 13, "Distance in Kms one way", "MS Sans Serif", 11, false, false,
+         "Distance to site in Kms (Get from Google Maps)"},
+        {form_->Label11, 10, 93, 135, 13, "Travel Time in Mins one way", "MS Sans Serif", 11, false, false,
+         "Minutes of travel (get from Google Maps)"},
+        {form_->Label12, 14, 118, 131, 13, "Travelling Hourly Rate RRP", "MS Sans Serif", 11, false, false, ""},
+        {form_->Label5, 39, 143, 106, 13, "Total Hours for Project", "MS Sans Serif", 11, false, false, ""},
+        {form_->Label4, 36, 168, 110, 13, "Number of Technicians", "MS Sans Serif", 11, false, false, ""},
+        {form_->Label18, 44, 196, 101, 13, "Onsite Hours per Day", "MS Sans Serif", 11, false, false, ""},
+        {form_->Label1, 95, 221, 50, 13, "Stay Away", "MS Sans Serif", 11, false, false, ""},
+        {form_->Label14, 49, 240, 96, 13, "Allow Stretched Day", "MS Sans Serif", 11, false, false, ""},
+        {form_->Label23, 29, 259, 116, 13, "No Weekend Trip Home", "MS Sans Serif", 11, false, false, ""},
+        {form_->Label24, 39, 270, 93, 11, "(working continuously)", "Tahoma", 9, false, false, ""},
+        {form_->Label15, 246, 15, 30, 11, "NOTE:", "Tahoma", 9, false, false, ""},
+        {form_->Label16, 246, 26, 204, 11, "1. One day is assumed to be 8 hours - adjustable", "Tahoma", 9, false, false, ""},
+        {form_->Label17, 246, 37, 197, 11, "2. One week is assumed to be five days - fixed", "Tahoma", 9, false, false, ""},
+        {form_->Label19, 246, 49, 148, 11, "3. Travelling is on top of x hour day", "Tahoma", 9, false, false, ""},
+        {form_->Label20, 246, 60, 235, 11, "4. A stretched day allows up to 3 extra hours on last day", "Tahoma", 9,
+         false, false, ""},
+        {form_->Label21, 246, 71, 218, 11, "5. Accomodation rate could include a meal allowance", "Tahoma", 9, false,
+         false, ""},
+        {form_->Label22, 407, 118, 74, 15, "Days of working", "Arial Narrow", 11, true, true,
+         "Accomodation including meals total"},
+        {form_->Label8, 400, 163, 81, 13, "Accomodation", "MS Sans Serif", 11, true, true,
+         "Accomodation including meals total"},
+        {form_->Label9, 438, 182, 43, 13, "Vehicle", "MS Sans Serif", 11, true, true,
+         "Cost of vehicle Kms at standard rates"},
+        {form_->Label10, 424, 201, 57, 13, "Travelling", "MS Sans Serif", 11, true, true,
+         "Cost of hours of travel for staff"},
+        {form_->Label13, 451, 222, 30, 13, "Total", "MS Sans Serif", 11, true, true, "Total of all costs"},
+        {form_->Label6, 246, 267, 54, 13, "Calculate", "MS Sans Serif", 11, true, false, "Calculate results"},
+    };
+    for (const Label& l : labels) {
+        SCOPED_TRACE(l.caption);
+        EXPECT_EQ(l.label->Caption(), l.caption);
+        EXPECT_EQ(l.label->Top(), l.top);
+        // Left-aligned labels keep their left edge, right-aligned ones their right edge; the
+        // size is the text's in the font at hand, which may differ by a few pixels from system
+        // to system.
+        if (l.right)
+            EXPECT_EQ(l.label->Left() + l.label->Width(), l.left + l.width);
+        else
+            EXPECT_EQ(l.label->Left(), l.left);
+        EXPECT_NEAR(l.label->Width(), l.width, l.width / 6 + 2);
+        EXPECT_NEAR(l.label->Height(), l.height, 3);
+        EXPECT_TRUE(l.label->Transparent());
+        EXPECT_EQ(l.label->Font().Name(), l.font);
+        EXPECT_EQ(l.label->Font().Height(), l.font_height);
+        EXPECT_EQ(l.label->Font().Style().Bold, l.bold);
+        EXPECT_EQ(l.label->Font().Color(), kTextColor);
+        EXPECT_EQ(l.label->Hint(), l.hint);
+        EXPECT_EQ(app_.Hints().ToolText(l.label), l.hint);
+    }
+    EXPECT_EQ(form_->Label22->Font().Charset(), ANSI_CHARSET);
+}
+
+TEST_F(RoadsumFrmTest, FocusStartsOnStayAwayAndTabGoesRoundTheSequence) {
+    EXPECT_TRUE(form_->StayAwayCbx->Focused());
+    std::vector<TWinControl*> sequence = {
+        form_->VehicleCostPerKmTb,   form_->MotelCostPerDayTb,         form_->TotalHoursForProjectTb,
+        form_->NumberOfTechniciansTb, form_->TravelTimeInMinsOneWayTb, form_->TravellingHourlyRateRRPTb,
+        form_->AllowStretchDayCbx,   form_->OnsiteHoursPerDayTb,       form_->NoWeekendHomeTripCbx,
+        form_->DistanceOneWayTb,     form_->StayAwayCbx};
+    for (TWinControl* next : sequence) {
+        Key(GetFocus(), VK_TAB);
+        EXPECT_TRUE(next->Focused()) << "expected the focus on " << next->Name();
+    }
+}
+
+TEST_F(RoadsumFrmTest, CalculateWritesTheWorkedExampleAndLeavesTheFocus) {
+    EnterWorkedExample();
+    form_->StayAwayCbx->SetChecked(true);
+    form_->MotelCostPerDayTb->SetFocus();
+    Calculate();
+    EXPECT_EQ(Text(form_->Label8), "Accomodation (6 Nights) - $1,680.00");
+    EXPECT_EQ(Text(form_->Label9), "Vehicle (2 Trips) - $260.00");
+    EXPECT_EQ(Text(form_->Label10), "Travelling (2 Trips) - $330.00");
+    EXPECT_EQ(Text(form_->Label13), "Total Travelling && Accom - $2,270.00");
+    EXPECT_EQ(form_->Label13->DisplayText(), "Total Travelling & Accom - $2,270.00");
+    EXPECT_EQ(Text(form_->Label22), "5.25 Days of working");
+    EXPECT_TRUE(form_->MotelCostPerDayTb->Focused());
+    // The results grow to the left and share the right edge.
+    for (TLabel* l : {form_->Label8, form_->Label9, form_->Label10, form_->Label13, form_->Label22})
+        EXPECT_EQ(l->Left() + l->Width(), 481) << l->Name();
+    EXPECT_LT(form_->Label8->Left(), 400);
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(RoadsumFrmTest, NoWeekendTripCountsOnlyWithStayAway) {
+    EnterWorkedExample();
+    form_->NoWeekendHomeTripCbx->SetChecked(true);
+    Calculate();
+    EXPECT_EQ(Text(form_->Label8), "Accomodation - None required");
+    EXPECT_EQ(Text(form_->Label9), "Vehicle (6 Trips) - $780.00");
+    form_->StayAwayCbx->SetChecked(true);
+    Calculate();
+    EXPECT_EQ(Text(form_->Label9), "Vehicle (1 Trip) - $130.00");
+}
+
+TEST_F(RoadsumFrmTest, InvalidFieldsReachTheExceptionHookAndChangeNoLabel) {
+    form_->DistanceOneWayTb->SetText("12.5");
+    Calculate();
+    form_->DistanceOneWayTb->SetText("100");
+    form_->VehicleCostPerKmTb->SetText("1,5");
+    Calculate();
+    ASSERT_EQ(errors_.size(), 2u);
+    EXPECT_EQ(errors_[0], "'012.5' is not a valid integer value");
+    EXPECT_EQ(errors_[1], "'01,5' is not a valid floating point value");
+    EXPECT_EQ(Text(form_->Label8), "Accomodation");
+    EXPECT_EQ(Text(form_->Label22), "Days of working");
+}
+
+TEST_F(RoadsumFrmTest, ADivisionErrorLeavesTheAccommodationTextWrittenWithoutStayAway) {
+    EnterWorkedExample();
+    // Typed and not left: the spin edit has not clamped the text yet.
+    form_->OnsiteHoursPerDayTb->SetFocus();
+    form_->OnsiteHoursPerDayTb->SetText("0");
+    Calculate();
+    ASSERT_EQ(errors_.size(), 1u);
+    EXPECT_EQ(errors_[0], "Floating point division by zero");
+    EXPECT_EQ(Text(form_->Label8), "Accomodation - None required");
+    EXPECT_EQ(Text(form_->Label9), "Vehicle");
+
+    form_->StayAwayCbx->SetChecked(true);
+    form_->Label8->SetCaption("Accomodation");
+    form_->TotalHoursForProjectTb->SetText("");
+    Calculate();
+    ASSERT_EQ(errors_.size(), 2u);
+    EXPECT_EQ(errors_[1], "Invalid floating point operation");
+    EXPECT_EQ(Text(form_->Label8), "Accomodation");
+
+    // Leaving the field clamps it to 5.
+    form_->VehicleCostPerKmTb->SetFocus();
+    EXPECT_EQ(form_->OnsiteHoursPerDayTb->Text(), "5");
+}
+
+TEST_F(RoadsumFrmTest, ResizingWidensThePanelAndMovesNothing) {
+    std::vector<std::pair<TControl*, RECT>> before;
+    for (auto& c : form_->TravelPanel->Controls()) before.emplace_back(c.get(), c->BoundsRect());
+    RECT distance = form_->DistanceOneWayTb->BoundsRect();
+    form_->SetClientSize(640, 360);
+    EXPECT_EQ(form_->TravelPanel->Width(), 640);
+    EXPECT_EQ(form_->TravelPanel->Left(), 0);
+    for (auto& [c, r] : before) {
+        RECT now = c->BoundsRect();
+        EXPECT_TRUE(EqualRect(&now, &r)) << c->Name();
+    }
+    RECT now = form_->DistanceOneWayTb->BoundsRect();
+    EXPECT_TRUE(EqualRect(&now, &distance));
+}
+
+TEST_F(RoadsumFrmTest, EnterAndEscapeRunNothing) {
+    EnterWorkedExample();
+    form_->VehicleCostPerKmTb->SetFocus();
+    Key(GetFocus(), VK_RETURN);
+    Key(GetFocus(), VK_ESCAPE);
+    EXPECT_EQ(Text(form_->Label8), "Accomodation");
+    EXPECT_TRUE(IsWindowVisible(form_->Handle()));
+}
+
+}  // namespace
+}  // namespace roadsum
+
+namespace roadsum {
+namespace {
+
+class ScaledScreen : public testing::ToolkitTest {
+protected:
+    ScaledScreen() { Screen::SetPixelsPerInchForTesting(120); }
+    ~ScaledScreen() override { Screen::SetPixelsPerInchForTesting(96); }
+};
+
+TEST_F(ScaledScreen, LayoutAndFontsScaleWithTheScreensDotsPerInch) {
+    TRoadsumFrm* form = app_.CreateForm<TRoadsumFrm>();
+    EXPECT_EQ(form->ClientWidth(), 618);  // 494 at 120 dots per inch
+    EXPECT_EQ(form->ClientHeight(), 375);
+    EXPECT_EQ(form->VehicleCostPerKmTb->Left(), 190);
+    EXPECT_EQ(form->VehicleCostPerKmTb->Top(), 20);
+    EXPECT_EQ(form->VehicleCostPerKmTb->Width(), 60);
+    EXPECT_EQ(form->Label8->Left() + form->Label8->Width(), 601);  // the right edge 481
+    LOGFONTA lf{};
+    GetObjectA(form->Label8->Font().Handle(), sizeof lf, &lf);
+    EXPECT_EQ(lf.lfHeight, -14);  // 11 pixels at 96 dots per inch
+}
+
+}  // namespace
+}  // namespace roadsum

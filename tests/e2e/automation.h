@@ -9,6 +9,9 @@
 
 namespace roadsum::e2e {
 
+// The path of Roadsum.exe, which the build puts beside the test programs.
+std::string ProgramPath();
+
 class RoadsumProcess {
 public:
     RoadsumProcess();  // starts Roadsum.exe beside the test program and waits for its window

@@ -6,14 +6,10 @@
 #include <set>
 #include <string>
 
-namespace {
+#include "automation.h"
 
-std::string ProgramPath() {
-    char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string own(path, n);
-    return own.substr(0, own.find_last_of("\\/") + 1) + "Roadsum.exe";
-}
+namespace roadsum::e2e {
+namespace {
 
 #pragma pack(push, 2)
 struct GroupIconEntry {
@@ -55,3 +51,4 @@ TEST(RoadsumResources, TheIconHoldsFourSizesInTwoColourDepths) {
 }
 
 }  // namespace
+}  // namespace roadsum::e2e

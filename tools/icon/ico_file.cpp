@@ -3,18 +3,10 @@
 #include <algorithm>
 #include <map>
 
+#include "crash/diag/little_endian.h"
+
 namespace roadsum::art {
 namespace {
-
-void put16(std::vector<std::uint8_t>& out, unsigned v) {
-    out.push_back(v & 0xFF);
-    out.push_back((v >> 8) & 0xFF);
-}
-
-void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
 
 bool opaque(std::uint32_t argb) { return (argb >> 24) >= 128; }
 
@@ -32,23 +24,23 @@ std::vector<std::uint8_t> image_data(const IconImage& image, IconDepth depth) {
     const int bits = depth == IconDepth::Argb32 ? 32 : 8;
     const std::size_t colour_stride = ((n * bits + 31) / 32) * 4, mask_stride = ((n + 31) / 32) * 4;
     std::vector<std::uint8_t> out;
-    put32(out, 40);
-    put32(out, n);
-    put32(out, 2 * n);
-    put16(out, 1);
-    put16(out, bits);
-    put32(out, 0);
-    put32(out, static_cast<std::uint32_t>((colour_stride + mask_stride) * n));
-    put32(out, 0);
-    put32(out, 0);
-    put32(out, bits == 8 ? 256 : 0);
-    put32(out, 0);
+    append_le32(out, 40);
+    append_le32(out, n);
+    append_le32(out, 2 * n);
+    append_le16(out, 1);
+    append_le16(out, bits);
+    append_le32(out, 0);
+    append_le32(out, static_cast<std::uint32_t>((colour_stride + mask_stride) * n));
+    append_le32(out, 0);
+    append_le32(out, 0);
+    append_le32(out, bits == 8 ? 256 : 0);
+    append_le32(out, 0);
     Palettised palettised;
     if (bits == 8) {
         palettised = palettise(image.pixels);
         for (int i = 0; i < 256; ++i) {
             std::uint32_t c = i < static_cast<int>(palettised.palette.size()) ? palettised.palette[i] : 0;
-            put32(out, c & 0xFFFFFF);  // blue, green, red, zero
+            append_le32(out, c & 0xFFFFFF);  // blue, green, red, zero
         }
     }
     for (int y = n - 1; y >= 0; --y) {
@@ -56,7 +48,7 @@ std::vector<std::uint8_t> image_data(const IconImage& image, IconDepth depth) {
         for (int x = 0; x < n; ++x) {
             std::size_t i = static_cast<std::size_t>(y) * n + x;
             if (bits == 32)
-                put32(out, image.pixels[i]);
+                append_le32(out, image.pixels[i]);
             else
                 out.push_back(palettised.indexes[i]);
         }
@@ -104,9 +96,9 @@ std::vector<std::uint8_t> ico_file(const std::vector<std::pair<IconImage, IconDe
     std::vector<std::vector<std::uint8_t>> data;
     for (auto& [image, depth] : images) data.push_back(image_data(image, depth));
     std::vector<std::uint8_t> out;
-    put16(out, 0);
-    put16(out, 1);  // an icon
-    put16(out, static_cast<unsigned>(images.size()));
+    append_le16(out, 0);
+    append_le16(out, 1);  // an icon
+    append_le16(out, static_cast<unsigned>(images.size()));
     std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * images.size());
     for (std::size_t i = 0; i < images.size(); ++i) {
         const int n = images[i].first.size;
@@ -114,10 +106,10 @@ std::vector<std::uint8_t> ico_file(const std::vector<std::pair<IconImage, IconDe
         out.push_back(n >= 256 ? 0 : n);
         out.push_back(0);  // colour count: 0 stands for 256 or more
         out.push_back(0);
-        put16(out, 1);
-        put16(out, images[i].second == IconDepth::Argb32 ? 32 : 8);
-        put32(out, static_cast<std::uint32_t>(data[i].size()));
-        put32(out, offset);
+        append_le16(out, 1);
+        append_le16(out, images[i].second == IconDepth::Argb32 ? 32 : 8);
+        append_le32(out, static_cast<std::uint32_t>(data[i].size()));
+        append_le32(out, offset);
         offset += static_cast<std::uint32_t>(data[i].size());
     }
     for (auto& d : data) out.insert(out.end(), d.begin(), d.end());

@@ -7,14 +7,14 @@
 #include "toolkit/form.h"
 
 namespace roadsum::e2e {
-namespace {
-
 std::string ProgramPath() {
     char path[MAX_PATH];
     DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
     std::string own(path, n);
     return own.substr(0, own.find_last_of("\\/") + 1) + "Roadsum.exe";
 }
+
+namespace {
 
 struct Search {
     DWORD process_id;
@@ -158,6 +158,23 @@ void RoadsumProcess::Settle() const {
     Sleep(30);
 }
 
+bool RoadsumProcess::WaitUntil(const std::function<bool()>& condition) const {
+    for (int waited = 0; waited < 5000; waited += 20) {
+        if (condition()) return true;
+        Sleep(20);
+    }
+    return condition();
+}
+
+void RoadsumProcess::TypeInto(const std::string& control, const std::string& text) const {
+    Click(control);
+    WaitUntil([&] { return Query(control, aqState).substr(4, 1) == "1"; });  // focused
+    ClearField(control);
+    WaitUntil([&] { return Text(control).empty(); });
+    Type(text);
+    WaitUntil([&] { return Text(control) == text; });
+}
+
 HWND RoadsumProcess::FindMessageBox() const { return WaitForWindow(info_.dwProcessId, "#32770", 3000); }
 
 std::string RoadsumProcess::MessageBoxText(HWND box) {
@@ -173,7 +190,12 @@ bool RoadsumProcess::SaveScreenshot(const std::string& path) const {
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, h, 1, 24, BI_RGB};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = h;  // bottom-up, as the file stores the rows
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);

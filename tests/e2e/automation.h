@@ -4,9 +4,13 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace roadsum::e2e {
+
+// The path of Roadsum.exe, which the build puts beside the test programs.
+std::string ProgramPath();
 
 class RoadsumProcess {
 public:
@@ -34,6 +38,10 @@ public:
     void ClearField(const std::string& control) const;
     // Waits until the window has handled everything sent to it so far.
     void Settle() const;
+    // Input is handled when the program gets to it: waits (up to 5 s) until the condition holds.
+    bool WaitUntil(const std::function<bool()>& condition) const;
+    // Clicks into a field and types; returns when the field shows the text.
+    void TypeInto(const std::string& control, const std::string& text) const;
 
     // The message box the process shows, if any, and its text.
     HWND FindMessageBox() const;

@@ -15,18 +15,16 @@ TEST(RoadsumWindow, ATypedWorkedExampleShowsItsResultsAndTheScreenshotIsSaved) {
     EXPECT_STREQ(title, "Roadsum");
     EXPECT_EQ(roadsum.Query("StayAwayCbx", aqState), "1,1,1,0") << "the focus starts on Stay Away";
 
-    roadsum.Click("TotalHoursForProjectTb");
-    roadsum.Type("84");
-    roadsum.Click("NumberOfTechniciansTb");
-    roadsum.ClearField("NumberOfTechniciansTb");
-    roadsum.Type("2");
-    roadsum.Click("DistanceOneWayTb");
-    roadsum.Type("100");
-    roadsum.Click("TravelTimeInMinsOneWayTb");
-    roadsum.Type("90");
+    roadsum.TypeInto("TotalHoursForProjectTb", "84");
+    roadsum.TypeInto("NumberOfTechniciansTb", "2");
+    roadsum.TypeInto("DistanceOneWayTb", "100");
+    roadsum.TypeInto("TravelTimeInMinsOneWayTb", "90");
+    EXPECT_EQ(roadsum.Text("TotalHoursForProjectTb"), "84");
+    EXPECT_EQ(roadsum.Text("NumberOfTechniciansTb"), "2");
     roadsum.Click("StayAwayCbx");
-    EXPECT_EQ(roadsum.Query("StayAwayCbx", aqState), "1,1,1,1");
+    EXPECT_TRUE(roadsum.WaitUntil([&] { return roadsum.Query("StayAwayCbx", aqState) == "1,1,1,1"; }));
     roadsum.Click("Label6");  // "Calculate"
+    roadsum.WaitUntil([&] { return roadsum.Text("Label22") != "Days of working"; });
 
     EXPECT_EQ(roadsum.Text("Label8"), "Accomodation (6 Nights) - $1,680.00");
     EXPECT_EQ(roadsum.Text("Label9"), "Vehicle (2 Trips) - $260.00");
@@ -44,8 +42,7 @@ TEST(RoadsumWindow, ATypedWorkedExampleShowsItsResultsAndTheScreenshotIsSaved) {
 TEST(RoadsumWindow, AnInvalidFieldIsReportedAndTheProgramGoesOn) {
     RoadsumProcess roadsum;
     ASSERT_NE(roadsum.Window(), nullptr);
-    roadsum.Click("DistanceOneWayTb");
-    roadsum.Type("12.5");
+    roadsum.TypeInto("DistanceOneWayTb", "12.5");
     roadsum.Click("Label6");
     HWND box = roadsum.FindMessageBox();
     ASSERT_NE(box, nullptr) << "no error message box";
@@ -55,6 +52,7 @@ TEST(RoadsumWindow, AnInvalidFieldIsReportedAndTheProgramGoesOn) {
     EXPECT_STREQ(caption, "Roadsum");
     SetForegroundWindow(box);
     roadsum.Key(VK_RETURN);
+    EXPECT_TRUE(roadsum.WaitUntil([&] { return !IsWindow(box); })) << "the message box closes with Enter";
     EXPECT_EQ(roadsum.Text("Label8"), "Accomodation") << "no label changed";
     EXPECT_EQ(roadsum.Query("RoadsumFrm", aqState).substr(0, 1), "1") << "still running";
 }

@@ -3,21 +3,9 @@
 #include <map>
 #include <sstream>
 
+#include "crash/diag/little_endian.h"
+
 namespace roadsum {
-namespace {
-
-void put16(std::vector<std::uint8_t>& out, unsigned v) {
-    out.push_back(v & 0xFF);
-    out.push_back((v >> 8) & 0xFF);
-}
-
-void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
-
-}  // namespace
-
 Pixmap parse_pixmap(const std::string& text) {
     std::istringstream in(text);
     std::string line;
@@ -77,20 +65,20 @@ std::vector<std::uint8_t> bmp_file(const Pixmap& p) {
     out.reserve(54 + image);
     out.push_back('B');
     out.push_back('M');
-    put32(out, 54 + image);  // file size
-    put32(out, 0);           // reserved
-    put32(out, 54);          // offset of the pixels
-    put32(out, 40);          // BITMAPINFOHEADER
-    put32(out, p.width);
-    put32(out, p.height);  // positive: bottom-up rows
-    put16(out, 1);         // planes
-    put16(out, 24);        // bits per pixel
-    put32(out, 0);         // BI_RGB
-    put32(out, image);
-    put32(out, 2835);  // 72 dots per inch, in pixels per metre
-    put32(out, 2835);
-    put32(out, 0);
-    put32(out, 0);
+    append_le32(out, 54 + image);  // file size
+    append_le32(out, 0);           // reserved
+    append_le32(out, 54);          // offset of the pixels
+    append_le32(out, 40);          // BITMAPINFOHEADER
+    append_le32(out, p.width);
+    append_le32(out, p.height);  // positive: bottom-up rows
+    append_le16(out, 1);         // planes
+    append_le16(out, 24);        // bits per pixel
+    append_le32(out, 0);         // BI_RGB
+    append_le32(out, image);
+    append_le32(out, 2835);  // 72 dots per inch, in pixels per metre
+    append_le32(out, 2835);
+    append_le32(out, 0);
+    append_le32(out, 0);
     for (int y = p.height - 1; y >= 0; --y) {
         for (int x = 0; x < p.width; ++x) {
             std::uint32_t c = p.at(x, y);

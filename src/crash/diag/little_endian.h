@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace roadsum {
 
@@ -13,6 +14,16 @@ inline void put_le16(std::uint8_t* p, std::uint16_t v) {
 inline void put_le32(std::uint8_t* p, std::uint32_t v) {
     put_le16(p, static_cast<std::uint16_t>(v));
     put_le16(p + 2, static_cast<std::uint16_t>(v >> 16));
+}
+
+inline void append_le16(std::vector<std::uint8_t>& out, std::uint16_t v) {
+    out.push_back(static_cast<std::uint8_t>(v));
+    out.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+inline void append_le32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    append_le16(out, static_cast<std::uint16_t>(v));
+    append_le16(out, static_cast<std::uint16_t>(v >> 16));
 }
 
 inline std::uint16_t get_le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }

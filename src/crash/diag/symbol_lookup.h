@@ -1,0 +1,35 @@
+// Names for addresses: which module an address lies in and which public symbol, unit and source
+// line it belongs to. The listing and the analyser ask through this interface; the debug
+// information of the running program, an image file's exports or a test fake answer.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace roadsum {
+
+struct ModuleInfo {
+    std::uint32_t image_begin = 0;  // [image_begin, image_end): the mapped image
+    std::uint32_t image_end = 0;
+    std::uint32_t code_begin = 0;   // [code_begin, code_end): where a function's code may lie
+    std::uint32_t code_end = 0;
+    std::string file_name;          // without path
+    bool main_module = false;       // the executable itself
+};
+
+struct SymbolInfo {
+    std::string public_name;           // public or export name
+    std::uint32_t public_address = 0;  // where that symbol starts
+    std::string unit;                  // source unit, may be empty
+    int line = 0;                      // source line, 0 when unknown
+};
+
+class SymbolLookup {
+public:
+    virtual ~SymbolLookup() = default;
+    virtual bool module_at(std::uint32_t address, ModuleInfo& out) const = 0;
+    // The public symbol at or before address that contains it.
+    virtual bool symbol_at(std::uint32_t address, SymbolInfo& out) const = 0;
+};
+
+}  // namespace roadsum

@@ -1,0 +1,26 @@
+// roadsum-icon: writes Roadsum's application icon (16, 24, 32 and 48 pixels, each in 256
+// colours and in 32-bit colour with transparency) as an icon file.
+#include <cstdio>
+#include <fstream>
+
+#include "ico_file.h"
+#include "roadsum_icon.h"
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: roadsum-icon OUTPUT.ico\n");
+        return 2;
+    }
+    using namespace roadsum::art;
+    std::vector<std::pair<IconImage, IconDepth>> images;
+    for (IconDepth depth : {IconDepth::Colours256, IconDepth::Argb32})
+        for (int size : {16, 24, 32, 48}) images.push_back({{size, roadsum_icon(size)}, depth});
+    auto bytes = ico_file(images);
+    std::ofstream out(argv[1], std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) {
+        std::fprintf(stderr, "roadsum-icon: cannot write %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,138 @@
+// nox-disasm: the crash reporter's disassembler on a 32-bit PE file.
+//
+//   nox-disasm [--lengths] FILE
+//       every code section, linearly, one line per instruction (or "address length")
+//   nox-disasm --function ADDR [--crash ADDR] [--limit N] [--format] FILE
+//       one function as the bug report lists it
+//   nox-disasm --verify-functions FILE
+//       decodes from each function symbol and checks it lands on the next one
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "crash/diag/function_listing.h"
+#include "crash/diag/linear_listing.h"
+#include "crash/diag/x86_format.h"
+#include "pe_image.h"
+#include "verify_functions.h"
+
+namespace {
+
+using namespace roadsum;
+
+int usage() {
+    std::cerr << "usage: nox-disasm [--lengths] FILE\n"
+                 "       nox-disasm --function ADDR [--crash ADDR] [--limit N] [--format] FILE\n"
+                 "       nox-disasm --verify-functions FILE\n";
+    return 2;
+}
+
+std::optional<std::uint32_t> parse_number(std::string text, int base) {
+    if (text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0) text = text.substr(2);
+    if (!text.empty() && text[0] == '$') text = text.substr(1);
+    if (text.empty() || text.size() > 10) return std::nullopt;
+    char* end = nullptr;
+    const unsigned long long v = std::strtoull(text.c_str(), &end, base);
+    if (*end || v > 0xFFFFFFFFull) return std::nullopt;
+    return static_cast<std::uint32_t>(v);
+}
+
+std::string base_name(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void list_linearly(const PeImage& image, const PeSymbols& symbols, bool lengths) {
+    const PeMemoryReader reader(image);
+    std::string out;
+    for (const PeSection& s : image.sections()) {
+        if (!s.is_code()) continue;
+        const std::uint32_t begin = image.image_base() + s.virtual_address;
+        disassemble_linear(reader, begin, begin + s.virtual_size, &symbols, !lengths,
+                           [&](std::uint32_t address, std::uint32_t length, const std::string& text) {
+                               out.clear();
+                               if (lengths) {
+                                   x86::append_hex(out, address, 8);
+                                   out += ' ' + std::to_string(length);
+                               } else {
+                                   out = text;
+                               }
+                               out += '\n';
+                               std::fwrite(out.data(), 1, out.size(), stdout);
+                           });
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool lengths = false, format = false, verify = false;
+    std::optional<std::uint32_t> function, crash;
+    int limit = 0;
+    std::string path;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        auto value = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
+        if (arg == "--lengths") {
+            lengths = true;
+        } else if (arg == "--format") {
+            format = true;
+        } else if (arg == "--verify-functions") {
+            verify = true;
+        } else if (arg == "--function" || arg == "--crash") {
+            const auto v = parse_number(value(), 16);
+            if (!v) return usage();
+            (arg == "--function" ? function : crash) = v;
+        } else if (arg == "--limit") {
+            const auto v = parse_number(value(), 10);
+            if (!v || *v > 100000) return usage();
+            limit = static_cast<int>(*v);
+        } else if (arg.rfind("--", 0) == 0 || !path.empty()) {
+            return usage();
+        } else {
+            path = arg;
+        }
+    }
+    if (path.empty() || (lengths && (function || verify))) return usage();
+
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        std::cerr << "nox-disasm: cannot open " << path << "\n";
+        return 1;
+    }
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string error;
+    const std::optional<PeImage> image = PeImage::parse(std::move(bytes), error);
+    if (!image) {
+        std::cerr << "nox-disasm: " << path << ": " << error << "\n";
+        return 1;
+    }
+    const PeSymbols symbols(*image, base_name(path));
+
+    if (verify) {
+        const FunctionCheck check = verify_functions(*image);
+        std::cout << check.report;
+        return check.passed() ? 0 : 1;
+    }
+    if (function) {
+        const PeMemoryReader reader(*image);
+        ListingOptions options;
+        options.crash_address = crash.value_or(*function);
+        options.format = format;
+        options.limit = limit;
+        const std::string text = disassemble_function(*function, reader, &symbols, RuntimeRoutines{}, options);
+        if (text.empty()) {
+            std::cerr << "nox-disasm: no code at " << std::hex << *function << "\n";
+            return 1;
+        }
+        std::cout << text << "\r\n";
+        return 0;
+    }
+    list_linearly(*image, symbols, lengths);
+    return 0;
+}

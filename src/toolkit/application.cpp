@@ -96,6 +96,7 @@ void TApplication::ProcessMessages() {
 
 void TApplication::Dispatch(const MSG& msg) {
     if (IsDialogKey(msg)) return;
+    if (IsDialogChar(msg)) return;
     if (msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) hints_.Relay(msg);
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
@@ -112,6 +113,20 @@ bool TApplication::IsDialogKey(const MSG& msg) {
     if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) return false;
     form->SelectNext(TWinControl::FromHandle(msg.hwnd), GetKeyState(VK_SHIFT) >= 0);
     return true;
+}
+
+// Alt and a character: the accelerator of a control on the form, which graphic controls
+// (without a window to receive keys) answer too.
+bool TApplication::IsDialogChar(const MSG& msg) {
+    if (msg.message != WM_SYSCHAR) return false;
+    TCustomForm* form = TCustomForm::FromWindow(msg.hwnd);
+    if (!form || !form->Enabled()) return false;
+    try {
+        return form->DialogChar(static_cast<char>(msg.wParam));
+    } catch (...) {
+        HandleException(std::current_exception());
+        return true;
+    }
 }
 
 std::string TApplication::ExceptionMessage(std::exception_ptr error) {

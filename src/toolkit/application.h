@@ -65,6 +65,7 @@ public:
 private:
     void Dispatch(const MSG& msg);
     bool IsDialogKey(const MSG& msg);
+    bool IsDialogChar(const MSG& msg);
 
     std::string title_;
     std::vector<std::unique_ptr<TCustomForm>> forms_;

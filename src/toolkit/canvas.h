@@ -10,6 +10,7 @@
 #include "toolkit/color.h"
 #include "toolkit/font.h"
 #include "toolkit/gdi.h"
+#include "toolkit/pen.h"
 
 namespace roadsum {
 
@@ -25,6 +26,7 @@ public:
     HDC Handle() const { return dc_; }
 
     void SetPen(TColor color, int width = 1, int style = PS_SOLID);
+    void SetPen(const TPen& pen);
     void SetBrush(TColor color);  // clNone: hollow brush
     void SetFont(const TFont& font);
     void SetTextColor(TColor color);
@@ -38,10 +40,24 @@ public:
     void Pixel(int x, int y, TColor color);
     TColor PixelColor(int x, int y) const;
     void FillRegion(HRGN region);
+    // Closed figures: outline with the pen, inside with the brush.
+    void Ellipse(const RECT& r);
+    void RoundRect(const RECT& r, int corner_width, int corner_height);
+    // Arcs and pies run counter-clockwise from the radial through (x1, y1) to the one
+    // through (x2, y2).
+    void Pie(const RECT& r, int x1, int y1, int x2, int y2);
+    void Arc(const RECT& r, int x1, int y1, int x2, int y2);
+    // `width` one-pixel rings from the outside in: top and left edges in one colour, bottom
+    // and right (with their far corners) in the other; clNone leaves edges out. Sides are
+    // TAnchorKind-like bits: 1 left, 2 top, 4 right, 8 bottom. Shrinks r by the width.
+    void Frame3D(RECT& r, TColor top_left, TColor bottom_right, int width, unsigned sides = 15);
 
     // Text drawn with a transparent background in the font's colour.
     void TextOut(int x, int y, std::string_view text);
     int DrawText(std::string_view text, RECT& r, UINT format);  // DrawTextA flags
+    // A caption in the current text colour, or, disabled, in the platform's look of disabled
+    // text: a light copy below and right of a dark one.
+    void DrawCaption(std::string_view text, RECT r, UINT format, bool enabled);
     SIZE TextExtent(std::string_view text) const;
 
     void Draw(int x, int y, HDC source, int width, int height, DWORD rop = SRCCOPY);

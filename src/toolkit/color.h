@@ -33,6 +33,7 @@ constexpr TColor SystemColor(int index) { return kSystemColorBit | index; }
 constexpr TColor clScrollBar = SystemColor(0);
 constexpr TColor clBackground = SystemColor(1);
 constexpr TColor clActiveCaption = SystemColor(2);
+constexpr TColor clInactiveCaption = SystemColor(3);
 constexpr TColor clWindow = SystemColor(5);
 constexpr TColor clWindowFrame = SystemColor(6);
 constexpr TColor clWindowText = SystemColor(8);

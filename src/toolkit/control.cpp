@@ -113,17 +113,17 @@ void TControl::MouseDown(TMouseButton button, UINT keys, int x, int y) {
     if (OnMouseDown) OnMouseDown(this, button, keys, x, y);
 }
 
-void TControl::MouseMove(UINT, int, int) {}
+void TControl::MouseMove(UINT keys, int x, int y) {
+    if (OnMouseMove) OnMouseMove(this, keys, x, y);
+}
 
-void TControl::MouseUp(TMouseButton button, UINT, int x, int y) {
-    if (button != TMouseButton::mbLeft || !clicking_) return;
-    if (!click_events_) {
+void TControl::MouseUp(TMouseButton button, UINT keys, int x, int y) {
+    if (button == TMouseButton::mbLeft && clicking_) {
         clicking_ = false;
-        return;
+        // A click needs the release over the control, as with any push button.
+        if (click_events_ && x >= 0 && y >= 0 && x < width_ && y < height_ && HitTest(x, y)) Click();
     }
-    clicking_ = false;
-    // A click needs the release over the control, as with any push button.
-    if (x >= 0 && y >= 0 && x < width_ && y < height_ && HitTest(x, y)) Click();
+    if (OnMouseUp) OnMouseUp(this, button, keys, x, y);
 }
 
 bool TControl::HitTest(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
@@ -157,6 +157,24 @@ POINT TControl::ScreenToClient(POINT p) const {
 }
 
 TControl* TControl::FindControl(const std::string& name) { return name == name_ ? this : nullptr; }
+
+bool TControl::DialogChar(char) { return false; }
+
+bool IsAccel(char key, const std::string& caption) {
+    for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[i + 1] == '&') {
+            ++i;  // a shown "&"
+            continue;
+        }
+        auto upper = [](char c) {
+            return static_cast<char>(reinterpret_cast<UINT_PTR>(CharUpperA(reinterpret_cast<LPSTR>(
+                static_cast<UINT_PTR>(static_cast<unsigned char>(c))))));
+        };
+        return upper(caption[i + 1]) == upper(key);
+    }
+    return false;
+}
 
 void TGraphicControl::Invalidate() {
     if (!Visible()) return;

@@ -27,6 +27,7 @@ using TNotifyEvent = std::function<void(TObject* Sender)>;
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, UINT Keys, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TObject* Sender, UINT Keys, int X, int Y)>;
 enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum TAnchorKind : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
@@ -36,6 +37,9 @@ constexpr UINT CM_BASE = WM_APP + 0x3000;
 constexpr UINT CM_MOUSEENTER = CM_BASE + 1;
 constexpr UINT CM_MOUSELEAVE = CM_BASE + 2;
 constexpr UINT CM_INVOKE = CM_BASE + 3;  // lParam: std::function<void()>*, run on the window's thread
+
+// Whether `key` is the accelerator that "&" marks in a caption ("&&" shows one "&").
+bool IsAccel(char key, const std::string& caption);
 
 class TControl : public TObject {
 public:
@@ -85,6 +89,8 @@ public:
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
     TMouseEvent OnMouseDown;
+    TMouseMoveEvent OnMouseMove;
+    TMouseEvent OnMouseUp;
 
     virtual void Click();
     virtual void DblClick();
@@ -114,6 +120,12 @@ public:
 
     // Finds this control or a descendant by name.
     virtual TControl* FindControl(const std::string& name);
+
+    // Alt and a character reached the form: true when this control (or a descendant) took it
+    // as its accelerator.
+    virtual bool DialogChar(char key);
+    // The system palette changed: true when the control (or a descendant) handled it.
+    virtual bool PaletteChanged() { return false; }
 
 protected:
     virtual void FontChanged() { Invalidate(); }
@@ -153,6 +165,8 @@ public:
     virtual void Paint(TCanvas& canvas) = 0;
     // False for controls that paint every pixel themselves.
     virtual bool Transparent() const { return true; }
+    // Whether the parent may leave out its background beneath the control.
+    virtual bool PaintsEveryPixel() const { return !Transparent(); }
     // How far painting may reach beyond the bounds (the overhang of the last letter of a text).
     virtual int PaintMargin() const { return 0; }
     void Invalidate() override;

@@ -1,6 +1,7 @@
 #include "toolkit/dib.h"
 
 #include <algorithm>
+#include <fstream>
 
 namespace roadsum {
 
@@ -42,6 +43,29 @@ void TDib24::SetPixel(int x, int y, TColor rgb) {
 void TDib24::Fill(TColor rgb) {
     for (int y = 0; y < height_; ++y)
         for (int x = 0; x < width_; ++x) SetPixel(x, y, rgb);
+}
+
+bool TDib24::SaveToFile(const std::string& path) const {
+    if (!bits_) return false;
+    GdiFlush();
+    DWORD size = static_cast<DWORD>(stride_) * height_;
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = width_;
+    info.biHeight = height_;  // rows bottom-up, as every reader expects
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    info.biSizeImage = size;
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;  // "BM"
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + size;
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info), sizeof info);
+    for (int y = height_ - 1; y >= 0; --y) out.write(reinterpret_cast<const char*>(Row(y)), stride_);
+    return static_cast<bool>(out);
 }
 
 }  // namespace roadsum

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "toolkit/color.h"
 #include "toolkit/gdi.h"
@@ -27,6 +28,8 @@ public:
     TColor Pixel(int x, int y) const;
     void SetPixel(int x, int y, TColor rgb);
     void Fill(TColor rgb);
+    // Writes the picture as a 24-bit bitmap file; false when the file cannot be written.
+    bool SaveToFile(const std::string& path) const;
 
 private:
     std::uint8_t* Row(int y) const { return bits_ + static_cast<std::size_t>(y) * stride_; }

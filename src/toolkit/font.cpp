@@ -17,6 +17,7 @@ TFont& TFont::operator=(const TFont& other) {
         style_ = other.style_;
         charset_ = other.charset_;
         escapement_ = other.escapement_;
+        pitch_ = other.pitch_;
         Changed();
     }
     return *this;
@@ -57,9 +58,16 @@ void TFont::SetEscapement(int tenths) {
     }
 }
 
+void TFont::SetPitch(TFontPitch pitch) {
+    if (pitch != pitch_) {
+        pitch_ = pitch;
+        Changed();
+    }
+}
+
 bool TFont::SameAs(const TFont& o) const {
     return name_ == o.name_ && height_ == o.height_ && color_ == o.color_ && style_ == o.style_ &&
-           charset_ == o.charset_ && escapement_ == o.escapement_;
+           charset_ == o.charset_ && escapement_ == o.escapement_ && pitch_ == o.pitch_;
 }
 
 HFONT TFont::Handle() const {
@@ -77,7 +85,9 @@ HFONT TFont::Handle() const {
         lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
         lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
         lf.lfQuality = DEFAULT_QUALITY;
-        lf.lfPitchAndFamily = DEFAULT_PITCH;
+        lf.lfPitchAndFamily = pitch_ == TFontPitch::fpFixed      ? FIXED_PITCH
+                              : pitch_ == TFontPitch::fpVariable ? VARIABLE_PITCH
+                                                                 : DEFAULT_PITCH;
         std::strncpy(lf.lfFaceName, name_.c_str(), LF_FACESIZE - 1);
         handle_.reset(CreateFontIndirectA(&lf));
     }

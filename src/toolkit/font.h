@@ -11,6 +11,8 @@
 
 namespace roadsum {
 
+enum class TFontPitch { fpDefault, fpFixed, fpVariable };
+
 struct TFontStyle {
     bool Bold = false, Italic = false, Underline = false, StrikeOut = false;
     bool operator==(const TFontStyle&) const = default;
@@ -30,6 +32,7 @@ public:
     const TFontStyle& Style() const { return style_; }
     BYTE Charset() const { return charset_; }
     int Escapement() const { return escapement_; }  // tenths of a degree, counter-clockwise
+    TFontPitch Pitch() const { return pitch_; }
 
     void SetName(std::string name);
     void SetHeight(int height);
@@ -37,6 +40,7 @@ public:
     void SetStyle(TFontStyle style);
     void SetCharset(BYTE charset);
     void SetEscapement(int tenths);  // orientation follows
+    void SetPitch(TFontPitch pitch);
 
     bool SameAs(const TFont& other) const;
 
@@ -51,6 +55,7 @@ private:
     TFontStyle style_;
     BYTE charset_ = DEFAULT_CHARSET;
     int escapement_ = 0;
+    TFontPitch pitch_ = TFontPitch::fpDefault;
     mutable Font handle_;
 };
 

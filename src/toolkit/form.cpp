@@ -166,6 +166,10 @@ LRESULT TCustomForm::WndProc(UINT message, WPARAM wparam, LPARAM lparam) {
         case WM_SETFOCUS:
             if (TWinControl* active = ActiveControl()) active->SetFocus();
             return 0;
+        case WM_PALETTECHANGED:
+            // Only top-level windows hear of it; controls with palettes of their own rebuild.
+            if (reinterpret_cast<HWND>(wparam) != Handle()) PaletteChanged();
+            return 0;
     }
     return TWinControl::WndProc(message, wparam, lparam);
 }

@@ -113,15 +113,7 @@ void TLabel::Paint(TCanvas& canvas) {
     if (alignment_ == TAlignment::taRightJustify) flags |= DT_RIGHT;
     if (alignment_ == TAlignment::taCenter) flags |= DT_CENTER;
     canvas.SetFont(Font());
-    if (!Enabled()) {
-        // The platform's look of disabled text: a light copy below and right of a grey one.
-        OffsetRect(&r, 1, 1);
-        canvas.SetTextColor(clBtnHighlight);
-        canvas.DrawText(Caption(), r, flags);
-        OffsetRect(&r, -1, -1);
-        canvas.SetTextColor(clBtnShadow);
-    }
-    canvas.DrawText(Caption(), r, flags);
+    canvas.DrawCaption(Caption(), r, flags, Enabled());
 }
 
 // ---- TCustomEdit

@@ -367,6 +367,18 @@ TControl* TWinControl::FindControl(const std::string& name) {
     return nullptr;
 }
 
+bool TWinControl::DialogChar(char key) {
+    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it)
+        if ((*it)->Visible() && (*it)->Enabled() && (*it)->DialogChar(key)) return true;
+    return false;
+}
+
+bool TWinControl::PaletteChanged() {
+    bool handled = false;
+    for (auto& c : controls_) handled = c->PaletteChanged() || handled;
+    return handled;
+}
+
 HBRUSH TWinControl::ColorBrush() {
     if (!color_brush_ || color_brush_color_ != Color()) {
         color_brush_.reset(CreateSolidBrush(ColorToRGB(Color())));
@@ -427,6 +439,11 @@ void TWinControl::PaintHandler() {
 
 void TWinControl::PaintTo(HDC dc) {
     {
+        // The background is left out under opaque graphic children: they paint every pixel.
+        SavedDC saved(dc);
+        for (auto& c : controls_)
+            if (!c->IsWindowed() && c->Visible() && static_cast<TGraphicControl*>(c.get())->PaintsEveryPixel())
+                ExcludeClipRect(dc, c->Left(), c->Top(), c->Left() + c->Width(), c->Top() + c->Height());
         TCanvas canvas(dc);
         PaintWindow(canvas);
     }

@@ -76,6 +76,10 @@ public:
     TNotifyEvent OnEnter, OnExit;
 
     TControl* FindControl(const std::string& name) override;
+    // Asks the visible, enabled children, the topmost first.
+    bool DialogChar(char key) override;
+    // Tells every child.
+    bool PaletteChanged() override;
     static TWinControl* FromHandle(HWND window);
 
 protected:

@@ -16,6 +16,23 @@
 
 namespace roadsum::testing {
 
+// Pop-up menus run a modal loop of their own. A timer that fires inside it notes where the
+// menu stands and picks its first item with the keys.
+inline RECT g_menu_rect;
+inline HWND g_menu_keys_to;
+inline void CALLBACK ChooseFirstMenuItem(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    if (HWND popup = FindWindowA("#32768", nullptr)) GetWindowRect(popup, &g_menu_rect);
+    PostMessageA(g_menu_keys_to, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageA(g_menu_keys_to, WM_KEYDOWN, VK_RETURN, 0);
+}
+// Call before the menu opens (from its OnPopup, say); `keys_to` is a window of this thread.
+inline void ChooseFirstItemOfNextMenu(HWND keys_to) {
+    g_menu_rect = {};
+    g_menu_keys_to = keys_to;
+    SetTimer(nullptr, 0, 50, ChooseFirstMenuItem);
+}
+
 class ToolkitTest : public ::testing::Test {
 protected:
     ToolkitTest() {

@@ -39,6 +39,15 @@ TRoadsumFrm::TRoadsumFrm() : TCustomForm("TRoadsumFrm") {
     TravelPanel->SetParentColor(true);
     TravelPanel->SetFont(TFont("Tahoma", 11, clWindowText));
 
+    // The band goes first among the panel's children, so every label and field lies over it.
+    Gradient2 = TravelPanel->Add<TGradient>();
+    Gradient2->SetName("Gradient2");
+    Gradient2->SetBounds(0, 0, px(494), px(84));
+    Gradient2->SetAlign(TAlign::alTop);
+    Gradient2->SetDirection(TGradDirection::dVertical);
+    Gradient2->SetFromColor(RGBColor(0xC0, 0xD2, 0xF1));
+    Gradient2->SetToColor(kWindowColor);
+
     auto edit = [](TWinControl* parent, const char* name, int left, int top, const char* text) {
         TEdit* e = parent->Add<TEdit>();
         e->SetName(name);
@@ -133,6 +142,30 @@ TRoadsumFrm::TRoadsumFrm() : TCustomForm("TRoadsumFrm") {
     Label13 = label("Label13", 451, 222, 30, 13, "Total", ResultFont(), right, "Total of all costs");
     Label6 = label("Label6", 246, 267, 54, 13, "Calculate", ResultFont(), left, "Calculate results");
     Label6->OnClick = [this](TObject* sender) { PricelistBtnClick(sender); };
+
+    // The separator above the total: a plain rule in the text colour.
+    TechnicalLine1 = TravelPanel->Add<TTechnicalLine>();
+    TechnicalLine1->SetName("TechnicalLine1");
+    TechnicalLine1->SetBounds(px(246), px(216), px(235), px(6));
+    TechnicalLine1->Bevel().SetMode(TDecoBevelMode::bmCustom);
+    TechnicalLine1->Bevel().SetStandardStyle(TDecoStandardStyle::lsNone);
+    TechnicalLine1->SetLineEndingsign(TLineEndings::leNothing);
+    TechnicalLine1->SetSignPlaces(TSignPlaces::spNoWhere);
+    TechnicalLine1->LineSettings().SetColor(kTextColor);
+    TechnicalLine1->SetFillColor(kTextColor);
+
+    // The GO picture beside "Calculate" runs the same calculation.
+    PricelistBtn = TravelPanel->Add<TTransparentButton>();
+    PricelistBtn->SetName("PricelistBtn");
+    PricelistBtn->SetBounds(px(302), px(265), px(20), px(19));
+    PricelistBtn->SetAllowAllUp(true);
+    PricelistBtn->SetAutoGray(false);
+    PricelistBtn->SetBorderWidth(0);
+    PricelistBtn->SetFrameStyle(TFrameStyle::fsNone);
+    PricelistBtn->SetHotTrackFont(TFont("Tahoma", 11, clWindowText));
+    PricelistBtn->SetGlyph(TGlyph::FromResource("GoGlyph"));
+    PricelistBtn->SetHint("Calculate results");
+    PricelistBtn->OnClick = [this](TObject* sender) { PricelistBtnClick(sender); };
 
     // The only field outside the panel; made after it, so it lies above it.
     DistanceOneWayTb = edit(this, "DistanceOneWayTb", 152, 66, "");

@@ -2,7 +2,10 @@
 #pragma once
 
 #include "calc/cost_model.h"
+#include "controls/gradient.h"
 #include "controls/spin.h"
+#include "controls/technical_line.h"
+#include "controls/transparent_button.h"
 #include "toolkit/form.h"
 #include "toolkit/stdctrls.h"
 
@@ -19,6 +22,9 @@ public:
     CostInputs Inputs() const;
 
     TPanel* TravelPanel;
+    TGradient* Gradient2;
+    TTechnicalLine* TechnicalLine1;
+    TTransparentButton* PricelistBtn;
     TEdit* VehicleCostPerKmTb;
     TEdit* MotelCostPerDayTb;
     TEdit* DistanceOneWayTb;

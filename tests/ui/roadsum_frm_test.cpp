@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "../toolkit/toolkit_fixture.h"
+#include "toolkit/dib.h"
 #include "toolkit/screen.h"
 
 namespace roadsum {
@@ -268,11 +269,76 @@ TEST_F(RoadsumFrmTest, ResizingWidensThePanelAndMovesNothing) {
     EXPECT_EQ(form_->TravelPanel->Width(), 640);
     EXPECT_EQ(form_->TravelPanel->Left(), 0);
     for (auto& [c, r] : before) {
+        if (c == form_->Gradient2) continue;
         RECT now = c->BoundsRect();
         EXPECT_TRUE(EqualRect(&now, &r)) << c->Name();
     }
+    EXPECT_EQ(form_->Gradient2->Width(), 640) << "the band stretches with the panel";
+    EXPECT_EQ(form_->Gradient2->Height(), 84);
     RECT now = form_->DistanceOneWayTb->BoundsRect();
     EXPECT_TRUE(EqualRect(&now, &distance));
+}
+
+TEST_F(RoadsumFrmTest, TheBandTheRuleAndTheGoButtonStandWithTheirSettings) {
+    TGradient* band = form_->Gradient2;
+    EXPECT_EQ(form_->TravelPanel->Controls().front().get(), band) << "made first, so all else lies over it";
+    EXPECT_EQ(band->BoundsRect().right, 494);
+    EXPECT_EQ(band->Height(), 84);
+    EXPECT_EQ(band->Align(), TAlign::alTop);
+    EXPECT_EQ(band->Direction(), TGradDirection::dVertical);
+    EXPECT_EQ(band->FromColor(), RGBColor(0xC0, 0xD2, 0xF1));
+    EXPECT_EQ(band->ToColor(), kWindowColor);
+    EXPECT_EQ(band->ColorBands(), 128);
+
+    TTechnicalLine* rule = form_->TechnicalLine1;
+    RECT r = rule->BoundsRect();
+    EXPECT_EQ(r.left, 246);
+    EXPECT_EQ(r.top, 216);
+    EXPECT_EQ(rule->Width(), 235);
+    EXPECT_EQ(rule->Height(), 6);
+    EXPECT_EQ(rule->Bevel().Mode(), TDecoBevelMode::bmCustom);
+    EXPECT_EQ(rule->Bevel().StandardStyle(), TDecoStandardStyle::lsNone);
+    EXPECT_EQ(rule->LineEndingsign(), TLineEndings::leNothing);
+    EXPECT_EQ(rule->SignPlaces(), TSignPlaces::spNoWhere);
+    EXPECT_EQ(rule->LineSettings().Color(), kTextColor);
+    EXPECT_EQ(rule->FillColor(), kTextColor);
+    EXPECT_EQ(rule->Parent(), form_->TravelPanel);
+
+    TTransparentButton* go = form_->PricelistBtn;
+    EXPECT_EQ(go->Left(), 302);
+    EXPECT_EQ(go->Top(), 265);
+    EXPECT_EQ(go->Width(), 20);
+    EXPECT_EQ(go->Height(), 19);
+    EXPECT_TRUE(go->AllowAllUp());
+    EXPECT_FALSE(go->AutoGray());
+    EXPECT_EQ(go->BorderWidth(), 0u);
+    EXPECT_EQ(go->FrameStyle(), TFrameStyle::fsNone);
+    EXPECT_EQ(go->HotTrackFont().Name(), "Tahoma");
+    EXPECT_EQ(go->HotTrackFont().Height(), 11);
+    EXPECT_EQ(go->HotTrackFont().Color(), clWindowText);
+    EXPECT_EQ(go->Glyph().Width(), 16);
+    EXPECT_EQ(go->Glyph().Height(), 16);
+    EXPECT_EQ(app_.Hints().ToolText(go), "Calculate results");
+
+    // The rule is pixel-exact: pixels 1 to 233 of its row 3 in the text colour, the rest of its
+    // rectangle the panel's.
+    TDib24 dib(form_->TravelPanel->ClientWidth(), form_->TravelPanel->ClientHeight());
+    form_->TravelPanel->PaintTo(dib.DC());
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 235; ++x)
+            ASSERT_EQ(dib.Pixel(246 + x, 216 + y), y == 3 && x >= 1 && x <= 233 ? kTextColor : kWindowColor)
+                << x << "," << y;
+}
+
+TEST_F(RoadsumFrmTest, TheGoButtonCalculatesLikeTheCaptionAndLeavesTheFocus) {
+    EnterWorkedExample();
+    form_->TotalHoursForProjectTb->SetFocus();
+    TTransparentButton* go = form_->PricelistBtn;
+    ClickAt(form_->TravelPanel->Handle(), go->Left() + 10, go->Top() + 9);
+    EXPECT_EQ(Text(form_->Label9), "Vehicle (6 Trips) - $780.00");
+    EXPECT_EQ(Text(form_->Label22), "5.25 Days of working");
+    EXPECT_TRUE(form_->TotalHoursForProjectTb->Focused());
+    EXPECT_FALSE(go->Down()) << "AllowAllUp with no group: the button pops up";
 }
 
 TEST_F(RoadsumFrmTest, EnterAndEscapeRunNothing) {

@@ -66,6 +66,12 @@ void TCanvas::FillRegion(HRGN region) {
     ::FillRgn(dc_, region, static_cast<HBRUSH>(GetCurrentObject(dc_, OBJ_BRUSH)));
 }
 
+void TCanvas::FrameRegion(HRGN region, int width, int height) {
+    ::FrameRgn(dc_, region, static_cast<HBRUSH>(GetCurrentObject(dc_, OBJ_BRUSH)), width, height);
+}
+
+void TCanvas::Ellipse(const RECT& r) { ::Ellipse(dc_, r.left, r.top, r.right, r.bottom); }
+
 void TCanvas::TextOut(int x, int y, std::string_view text) {
     ::TextOutA(dc_, x, y, text.data(), static_cast<int>(text.size()));
 }

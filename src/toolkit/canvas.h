@@ -38,6 +38,9 @@ public:
     void Pixel(int x, int y, TColor color);
     TColor PixelColor(int x, int y) const;
     void FillRegion(HRGN region);
+    // The region's border, `width` x `height` pixels, with the brush.
+    void FrameRegion(HRGN region, int width = 1, int height = 1);
+    void Ellipse(const RECT& r);  // outline with the pen, inside with the brush
 
     // Text drawn with a transparent background in the font's colour.
     void TextOut(int x, int y, std::string_view text);

@@ -56,10 +56,12 @@ void TThread::Resume() {
 void TThread::WaitFor() {
     if (!handle_ || suspended_) return;
     for (;;) {
-        DWORD r = MsgWaitForMultipleObjects(1, &handle_, FALSE, INFINITE, QS_SENDMESSAGE);
-        if (r != WAIT_OBJECT_0 + 1) break;
         MSG msg;
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);  // serves sent messages
+        // Wakes for sent messages already waiting too, not only for ones that arrive later:
+        // a message this thread has looked at but not served must not dead-lock the wait.
+        DWORD r = MsgWaitForMultipleObjectsEx(1, &handle_, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
+        if (r != WAIT_OBJECT_0 + 1) break;
     }
 }
 

@@ -33,8 +33,11 @@ void TShapeRotateTimer::Execute() {
         // Woken early: rotating stopped (or stopped and started again), so start over.
         if (wake_.Wait(interval < 0 ? 0 : static_cast<DWORD>(interval))) continue;
         if (Terminated()) break;
-        if (!rotating_) continue;
-        SendMessageA(target_, CM_ROTATESTEP, 0, 0);
+        // Marked before rotating_ is read, so that whoever clears rotating_ and then sees no
+        // step under way knows that none will come.
+        stepping_ = true;
+        if (rotating_) SendMessageA(target_, CM_ROTATESTEP, 0, 0);
+        stepping_ = false;
     }
 }
 

@@ -33,6 +33,9 @@ public:
     bool Rotating() const { return rotating_; }
     void SetRotating(bool value);
 
+    // True while a step has been decided on and not yet handled by the window's thread.
+    bool Stepping() const { return stepping_; }
+
     void Terminate() override;
 
 protected:
@@ -41,7 +44,7 @@ protected:
 private:
     const HWND target_;
     std::atomic<int> interval_;
-    std::atomic<bool> rotating_{false};
+    std::atomic<bool> rotating_{false}, stepping_{false};
     TEvent run_{true};    // set while rotating or ending
     TEvent wake_{false};  // cuts a sleep short when rotating stops or the thread ends
 };

@@ -38,7 +38,12 @@ inline long GdiObjectCount() {
     if (!detail::OnWine()) return -1;
     constexpr std::size_t kGdiSharedHandleTable = 0x94;  // offset in the 32-bit process environment block
     static_assert(sizeof(void*) == 4, "the offset is the 32-bit one");
-    const auto* peb = reinterpret_cast<const unsigned char*>(NtCurrentTeb()->ProcessEnvironmentBlock);
+    using Query = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<Query>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationProcess")));
+    PROCESS_BASIC_INFORMATION info{};
+    if (!query || query(GetCurrentProcess(), ProcessBasicInformation, &info, sizeof info, nullptr) != 0) return -1;
+    const auto* peb = reinterpret_cast<const unsigned char*>(info.PebBaseAddress);
     const auto* table = *reinterpret_cast<const detail::WineGdiEntry* const*>(peb + kGdiSharedHandleTable);
     if (!table) return -1;
     long count = 0;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 
 namespace roadsum {
@@ -41,19 +42,22 @@ TEST(ShapeGeometry, ARectangleTurnedAboutItsTopLeftCornerKeepsIt) {
 
 TEST(ShapeGeometry, TheRotationPointStaysPutStepByStep) {
     // Four degrees a step, as a rotating button turns, about points inside and outside.
-    for (const auto& [px, py] : {std::pair{0, 0}, std::pair{30, 10}, std::pair{-15, 40}, std::pair{61, 21}}) {
+    for (const auto& [w, h, px, py] : {std::array{60, 20, 0, 0}, std::array{60, 20, 30, 10}, std::array{60, 20, -15, 40},
+                                       std::array{60, 20, 61, 21}, std::array{65, 25, 32, 12}, std::array{65, 25, 3, 24}}) {
         WindowPosition pos{200, 200};
-        const Point start = RotationPointOnFace(60, 20, px, py, 0);
+        const Point start = RotationPointOnFace(w, h, px, py, 0);
         const int sx = pos.left + start.x, sy = pos.top + start.y;
         int angle = 0;
         for (int step = 0; step < 200; ++step) {
             const int next = NormalizeAngle(angle + 40);
-            pos = KeepRotationPoint(pos.left, pos.top, 60, 20, px, py, next, 40);
+            pos = KeepRotationPoint(pos.left, pos.top, w, h, px, py, next, 40);
             angle = next;
-            const Point p = RotationPointOnFace(60, 20, px, py, angle);
-            // Rounding of the two formulas may differ by a pixel; it never drifts.
-            ASSERT_LE(std::abs(pos.left + p.x - sx), 1) << px << "," << py << " step " << step;
-            ASSERT_LE(std::abs(pos.top + p.y - sy), 1) << px << "," << py << " step " << step;
+            const Point p = RotationPointOnFace(w, h, px, py, angle);
+            // The position's terms are rounded each on their own (two pixels at most between
+            // any two angles) and so is the point's place on the face (one more); the error
+            // never accumulates.
+            ASSERT_LE(std::abs(pos.left + p.x - sx), 3) << px << "," << py << " step " << step;
+            ASSERT_LE(std::abs(pos.top + p.y - sy), 3) << px << "," << py << " step " << step;
         }
     }
 }

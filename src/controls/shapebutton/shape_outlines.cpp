@@ -37,12 +37,12 @@ ContourSet single(Tpoints points) {
 }
 
 ContourSet round_rect(std::int32_t w, std::int32_t h, std::int32_t depth) {
-    const std::int32_t r = saturate(2 * static_cast<std::int64_t>(depth));
-    const std::int32_t x = saturate(static_cast<std::int64_t>(w) - r), y = saturate(static_cast<std::int64_t>(h) - r);
-    std::array<std::int32_t, 4> a{}, b{};
+    const std::int64_t r = saturate(2 * static_cast<std::int64_t>(depth));
+    const std::int64_t x = saturate(w - r), y = saturate(h - r);
+    std::array<std::int64_t, 4> a{}, b{};
     for (int k = 1; k <= 3; ++k) {
-        a[k] = round_even(r * std::sin(k * kPi / 8));
-        b[k] = round_even(r * std::cos(k * kPi / 8));
+        a[k] = round_even(static_cast<double>(r) * std::sin(k * kPi / 8));
+        b[k] = round_even(static_cast<double>(r) * std::cos(k * kPi / 8));
     }
     auto at = [](std::int64_t px, std::int64_t py) { return Point{saturate(px), saturate(py)}; };
     return single({at(r, 0), at(x, 0), at(x + a[1], r - b[1]), at(x + a[2], r - b[2]), at(x + a[3], r - b[3]),

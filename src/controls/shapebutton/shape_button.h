@@ -221,6 +221,7 @@ private:
     void TraceUserRegion(HRGN region);
     HRGN CurrentUserRegion(bool prefer_string) const;
     void ApplyFrameSize();
+    void Resized();
     void PlaceWindow(int left, int top, int width, int height, bool redraw);
     void EraseUncovered();
     RECT WindowBounds() const;

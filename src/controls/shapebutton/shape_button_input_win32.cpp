@@ -187,18 +187,16 @@ void TShapeButton::AnimationTick() {
 
 void TShapeButton::DrawAnimationFrame(const TDib24* strip, int glyphs, int frame) {
     if (!strip || !HandleAllocated()) return;
-    AnimationFrame f;
-    f.glyphs = glyphs;
-    f.frame = frame;
-    f.strip_width = strip->Width();
-    f.strip_height = strip->Height();
-    f.control = {Width(), Height()};
-    f.halign = bitmap_halign_;
-    f.valign = bitmap_valign_;
-    f.left = bitmap_left_;
-    f.top = bitmap_top_;
-    f.depth = button_depth_;
-    const GlyphDraw d = AnimationFrameDraw(f);
+    const GlyphDraw d = AnimationFrameDraw({.glyphs = glyphs,
+                                            .frame = frame,
+                                            .strip_width = strip->Width(),
+                                            .strip_height = strip->Height(),
+                                            .control = {Width(), Height()},
+                                            .halign = bitmap_halign_,
+                                            .valign = bitmap_valign_,
+                                            .left = bitmap_left_,
+                                            .top = bitmap_top_,
+                                            .depth = button_depth_});
     if (transparent_) {
         TransparentBlit(d.x, d.y, true, *strip, d.source, d.cell);
         return;

@@ -160,19 +160,18 @@ void TShapeButton::DrawGradientBevels(TCanvas&, bool outer, bool inner) {
 
 void TShapeButton::DrawMainGlyph(bool pressed) {
     if (!main_bitmap_) return;
-    MainGlyphState state;
-    state.glyphs = main_bitmap_glyphs_;
-    state.strip_width = main_bitmap_->Width();
-    state.strip_height = main_bitmap_->Height();
-    state.frame = {frame_width_, frame_height_};
-    state.halign = bitmap_halign_;
-    state.valign = bitmap_valign_;
-    state.left = bitmap_left_;
-    state.top = bitmap_top_;
-    state.depth = button_depth_;
-    state.pressed = pressed;
-    state.enabled = Enabled();
-    state.mouse_over = mouse_over_;
+    const MainGlyphState state{.glyphs = main_bitmap_glyphs_,
+                               .strip_width = main_bitmap_->Width(),
+                               .strip_height = main_bitmap_->Height(),
+                               .frame = {frame_width_, frame_height_},
+                               .halign = bitmap_halign_,
+                               .valign = bitmap_valign_,
+                               .left = bitmap_left_,
+                               .top = bitmap_top_,
+                               .depth = button_depth_,
+                               .pressed = pressed,
+                               .enabled = Enabled(),
+                               .mouse_over = mouse_over_};
     const ImageView strip = PixelsOf(main_bitmap_.get());
     const ImageView face = PixelsOf(face_.get());
     for (const GlyphDraw& d : MainGlyphDraws(state)) {
@@ -215,19 +214,17 @@ void TShapeButton::DrawCaption() {
         return TextExtent{size.cx, size.cy};
     };
     const std::string& caption = Caption();
-    CaptionLayout layout;
-    layout.text = MeasureCaption(caption, measure);
-    layout.caption_angle = caption_angle_;
-    layout.button_angle = button_angle_;
-    layout.fixed = caption_fixed_;
-    layout.halign = caption_halign_;
-    layout.valign = caption_valign_;
-    layout.left = caption_left_;
-    layout.top = caption_top_;
-    layout.depth = button_depth_;
-    layout.frame = {frame_width_, frame_height_};
-    layout.button = {button_width_, button_height_};
-    const Point origin = CaptionOrigin(layout);
+    const Point origin = CaptionOrigin({.text = MeasureCaption(caption, measure),
+                                        .caption_angle = caption_angle_,
+                                        .button_angle = button_angle_,
+                                        .fixed = caption_fixed_,
+                                        .halign = caption_halign_,
+                                        .valign = caption_valign_,
+                                        .left = caption_left_,
+                                        .top = caption_top_,
+                                        .depth = button_depth_,
+                                        .frame = {frame_width_, frame_height_},
+                                        .button = {button_width_, button_height_}});
 
     const TColor text_color = Enabled() ? font.Color() : button_color_;
     if (text_color == clNone) return;

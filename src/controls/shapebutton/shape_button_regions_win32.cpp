@@ -175,17 +175,17 @@ void TShapeButton::PlaceWindow(int left, int top, int width, int height, bool re
 void TShapeButton::SetButtonWidth(int value) {
     if (value == button_width_ || value < 0) return;
     button_width_ = value;
-    ApplyFrameSize();
-    RebuildShape();
-    self_sizing_ = repositioning_ = true;
-    PlaceWindow(new_left_, new_top_, frame_width_, frame_height_, true);
-    self_sizing_ = repositioning_ = false;
-    Invalidate();
+    Resized();
 }
 
 void TShapeButton::SetButtonHeight(int value) {
     if (value == button_height_ || value < 0) return;
     button_height_ = value;
+    Resized();
+}
+
+// The window takes the new size of the turned button, keeping the rotation point in place.
+void TShapeButton::Resized() {
     ApplyFrameSize();
     RebuildShape();
     self_sizing_ = repositioning_ = true;

@@ -15,35 +15,40 @@ namespace roadsum::test {
 
 constexpr TColor kFormColor = RGBColor(0xD5, 0xE4, 0xF2);
 
-// The Close button of the main window, as its layout sets it.
-inline void ConfigureCloseButton(TShapeButton* b) {
-    b->SetFont(TFont("Arial", 11, RGBColor(0x3D, 0x6D, 0xEF), {.Bold = true}));
-    b->SetCaption("Close");
+// What the layout sets alike on both buttons of the main window.
+inline void ConfigureMainWindowButton(TShapeButton* b, int width, int height, TColor color) {
     b->SetButtonKind(TShapeButtonKind::bkRoundRect);
-    b->SetButtonWidth(65);
-    b->SetButtonHeight(25);
+    b->SetButtonWidth(width);
+    b->SetButtonHeight(height);
     b->SetButtonDepth(1);
-    b->SetButtonColor(RGBColor(0xF7, 0xFD, 0xFD));
+    b->SetButtonColor(color);
     b->SetButtonColor1(RGBColor(0xD5, 0xE4, 0xF2));
     b->SetGradientKind(TShapeGradientKind::gkLinear);
-    b->SetGradientAngle(90);
     b->SetGradientFixed(false);
     b->SetGradientBitmapLine(0);
     b->SetCaptionAngle(0);
-    b->SetCaptionVAlign(TShapeVAlign::vaBottom);
     b->SetCaption3dKind(TShapeCaption3dKind::ckSimple);
     b->SetCaptionFixed(false);
-    b->SetMainBitmapGlyphs(2);
-    b->SetBitmapHAlign(TShapeHAlign::haCenter);
     b->SetTransparent(true);
     b->SetButtonAngle(0);
     b->SetRotated(false);
     b->SetRotationPointX(0);
     b->SetRotationPointY(0);
     b->SetUserRGNAUTO(true);
+    b->SetShowFocusRGN(false);
+}
+
+// The Close button of the main window, as its layout sets it.
+inline void ConfigureCloseButton(TShapeButton* b) {
+    b->SetFont(TFont("Arial", 11, RGBColor(0x3D, 0x6D, 0xEF), {.Bold = true}));
+    b->SetCaption("Close");
+    ConfigureMainWindowButton(b, 65, 25, RGBColor(0xF7, 0xFD, 0xFD));
+    b->SetGradientAngle(90);
+    b->SetCaptionVAlign(TShapeVAlign::vaBottom);
+    b->SetMainBitmapGlyphs(2);
+    b->SetBitmapHAlign(TShapeHAlign::haCenter);
     b->SetRadiusRatio(0.75);
     b->SetArcAngle(2.094395102393196);
-    b->SetShowFocusRGN(false);
     b->SetBounds(416, 263, 65, 25);
 }
 
@@ -54,32 +59,14 @@ inline void ConfigureMapButton(TShapeButton* b) {
     b->SetCaptionLeft(0);
     b->SetCaptionHAlign(TShapeHAlign::haNone);
     b->SetCaptionVAlign(TShapeVAlign::vaNone);
-    b->SetButtonKind(TShapeButtonKind::bkRoundRect);
-    b->SetButtonWidth(22);
-    b->SetButtonHeight(21);
-    b->SetButtonDepth(1);
-    b->SetButtonColor(RGBColor(0xF0, 0xF8, 0xF9));
-    b->SetButtonColor1(RGBColor(0xD5, 0xE4, 0xF2));
-    b->SetGradientKind(TShapeGradientKind::gkLinear);
+    ConfigureMainWindowButton(b, 22, 21, RGBColor(0xF0, 0xF8, 0xF9));
     b->SetGradientAngle(0);
-    b->SetGradientFixed(false);
-    b->SetGradientBitmapLine(0);
-    b->SetCaptionAngle(0);
-    b->SetCaption3dKind(TShapeCaption3dKind::ckSimple);
-    b->SetCaptionFixed(false);
     b->SetBitmapTop(0);
     b->SetBitmapLeft(0);
     b->SetBitmapHAlign(TShapeHAlign::haCenter);
     b->SetBitmapVAlign(TShapeVAlign::vaCenter);
-    b->SetTransparent(true);
-    b->SetButtonAngle(0);
-    b->SetRotated(false);
-    b->SetRotationPointX(0);
-    b->SetRotationPointY(0);
-    b->SetUserRGNAUTO(true);
     b->SetRadiusRatio(0.5);
     b->SetArcAngle(2.0943951023932);
-    b->SetShowFocusRGN(false);
     b->SetBounds(246, 90, 22, 21);
 }
 

@@ -24,7 +24,7 @@ LRESULT TShapeButton::WndProc(UINT message, WPARAM wparam, LPARAM lparam) {
                 return 0;
             }
             const LRESULT result = TCustomOwnerDrawButton::WndProc(message, wparam, lparam);
-            SizeChanged(LOWORD(lparam), HIWORD(lparam));
+            SizeChanged(Width(), Height());  // the bounds are stored before WM_SIZE arrives
             return result;
         }
         case WM_MOVE: {

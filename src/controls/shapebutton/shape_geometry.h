@@ -9,6 +9,12 @@
 
 namespace roadsum {
 
+// Angles are whole tenths of a degree, counter-clockwise on screen; 3600 is a full turn.
+double AngleRadians(std::int64_t tenths);
+
+// The same direction within -1799 ... 1800.
+std::int32_t NormalizeAngle(std::int64_t tenths);
+
 struct FrameSize {
     std::int32_t width = 0, height = 0;
     friend bool operator==(const FrameSize&, const FrameSize&) = default;

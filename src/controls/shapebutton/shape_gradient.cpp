@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "controls/shapebutton/contour_math.h"
-#include "controls/shapebutton/shape_types.h"
+#include "controls/shapebutton/shape_geometry.h"
 
 namespace roadsum {
 namespace {

@@ -1,8 +1,5 @@
-// The shaped button's enumerations, in the order their ordinals are stored, and the angle
-// arithmetic that every part of the button shares.
+// The shaped button's enumerations, in the order their ordinals are stored.
 #pragma once
-
-#include <cstdint>
 
 namespace roadsum {
 
@@ -19,11 +16,5 @@ enum class TShapeGradientKind { gkNone, gkLinear, gkCircular };
 enum class TShapeCaption3dKind { ckSimple, ckEmbossed, ckPressed };
 enum class TShapeHAlign { haLeft, haCenter, haRight, haNone };
 enum class TShapeVAlign { vaTop, vaCenter, vaBottom, vaNone };
-
-// Angles are whole tenths of a degree, counter-clockwise on screen; 3600 is a full turn.
-double AngleRadians(std::int64_t tenths);
-
-// The same direction within -1799 ... 1800.
-std::int32_t NormalizeAngle(std::int64_t tenths);
 
 }  // namespace roadsum

@@ -10,7 +10,8 @@
 //
 // The control counts as being read from its layout until Loaded() runs: code that builds a
 // window from a layout sets the properties and then calls Loaded(). Only after that do
-// CaptionTop/Left and BitmapTop/Left switch their alignment to free placement.
+// CaptionTop/Left and BitmapTop/Left switch their alignment to free placement; the position
+// the layout gave is the window's final place, where Loaded() puts it back.
 #pragma once
 
 #include <windows.h>
@@ -172,8 +173,6 @@ public:
     const TDib24* FaceBitmap() const { return face_.get(); }
     // The outline before it was inset and turned.
     const ContourSet& Outline() const { return outline_; }
-    HRGN FrameRegion() const { return frame_region_.get(); }
-    HRGN FocusRegion() const { return focus_region_.get(); }
     bool RegionPending() const { return region_pending_; }
     bool Pressed() const { return pressed_; }
     bool MouseOver() const { return mouse_over_; }
@@ -227,7 +226,6 @@ private:
     RECT WindowBounds() const;
     void SizeChanged(int width, int height);
     void Moved();
-    void SyncPressedState();
     void FullRebuild();
     void Rerender();
 
@@ -236,7 +234,7 @@ private:
     void FillGradient(TColor c1, TColor c2, int tone);
     TColor GradientStepColor(TColor c1, TColor c2, int n, int m, int tone) const;
     void DrawBevels(TCanvas& canvas);
-    void DrawGradientBevels(TCanvas& canvas, bool outer, bool inner);
+    void DrawGradientBevels(bool outer, bool inner);
     void DrawCaption();
     void DrawRotationMarker(TCanvas& canvas);
     // Copies the pixels of `from` (only those inside `clip`) that are not of the source's
@@ -245,6 +243,7 @@ private:
     TColor Resolved(TColor color) const;
 
     // Interaction (shape_button_input_win32.cpp).
+    void SyncPressedState();
     void StartAnimation(Animation& a);
     void StopAnimation(Animation& a);
     void AnimationTick();

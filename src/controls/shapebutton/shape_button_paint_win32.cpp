@@ -127,14 +127,14 @@ void TShapeButton::DrawBevels(TCanvas& canvas) {
         return;
     }
     const TColor frame = DarkenColor(DarkenColor(bc));
-    DrawGradientBevels(canvas, parts.outer, parts.inner);
+    DrawGradientBevels(parts.outer, parts.inner);
     if (parts.inner) FrameWith(canvas, inner_frame_region_.get(), frame);
     if (parts.frame) FrameWith(canvas, frame_region_.get(), frame);
     if (focus && Enabled()) FrameWith(canvas, focus_region_.get(), DarkenColor(bc));
 }
 
 // Bevel bands painted with lightened and darkened copies of the face gradient.
-void TShapeButton::DrawGradientBevels(TCanvas&, bool outer, bool inner) {
+void TShapeButton::DrawGradientBevels(bool outer, bool inner) {
     const TColor bc = Resolved(button_color_), bc1 = Resolved(button_color1_);
     const HDC dc = face_->DC();
     auto band = [&](HRGN region, bool light) {

@@ -57,9 +57,13 @@ void TShapeButton::RebuildShape() {
     outline_region_.reset();
     region_pending_ = false;
     if (button_kind_ == TShapeButtonKind::bkUser && !user_rgn_auto_) {
-        // The user's region as it is: not turned, no bevel.
+        // The user's region as it is: not turned, no bevel, and the window stays where it is
+        // (a position computed for an earlier build would move it back there).
         outline_region_ = CopyRegion(user_region_source_ == 1 ? handle_region_.get() : string_region_.get());
         if (!outline_region_) outline_region_.reset(CreateRectRgn(0, 0, 0, 0));
+        new_left_ = Left();
+        new_top_ = Top();
+        angle_delta_ = 0;
         outline_.points.clear();
         outline_.counts.clear();
         outline_.levels.clear();

@@ -384,6 +384,19 @@ TEST_F(ShapeButtonTest, AnUnreadableRegionTextFallsBackToTheRectangleOrNothing) 
     EXPECT_FALSE(InWindowRegion(b, 2, 2));
 }
 
+TEST_F(ShapeButtonTest, AnUntracedUserRegionIsNotTurnedAndItsWindowStaysWhereItIs) {
+    auto* b = Make(100, 150, 60, 20);
+    b->SetButtonKind(TShapeButtonKind::bkUser);
+    b->SetUserRGNAUTO(false);
+    b->SetStringButtonRegion(StringRegion({{0, 0, 30, 10}}));
+    b->SetBounds(300, 50, 60, 20);
+    b->SetButtonAngle(900);
+    EXPECT_EQ(b->Left(), 300);
+    EXPECT_EQ(b->Top(), 50);
+    Paint(b);
+    EXPECT_TRUE(InWindowRegion(b, 25, 5)) << "the region as it was given";
+}
+
 TEST_F(ShapeButtonTest, AnEmptyRegionTextGivesTheButtonsRectangle) {
     auto* b = Make(10, 10, 40, 30);
     b->SetButtonKind(TShapeButtonKind::bkUser);

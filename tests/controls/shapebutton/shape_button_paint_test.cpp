@@ -216,6 +216,7 @@ TEST_F(ShapeButtonPaintTest, GlyphCellsFollowTheState) {
     Press(b, true);
     Paint(b);
     EXPECT_EQ(Face(b, 2, 2), kFace) << "one pixel right and down";
+    EXPECT_EQ(Face(b, 2, 5), kFace) << "nothing of the cell beside it";
     EXPECT_EQ(Face(b, 3, 3), pressed);
     EXPECT_EQ(Face(b, 9, 9), pressed);
     Press(b, false);

@@ -106,6 +106,10 @@ void TCanvas::Frame3D(RECT& r, TColor top_left, TColor bottom_right, int width, 
     }
 }
 
+void TCanvas::FrameRegion(HRGN region, int width, int height) {
+    ::FrameRgn(dc_, region, static_cast<HBRUSH>(GetCurrentObject(dc_, OBJ_BRUSH)), width, height);
+}
+
 void TCanvas::TextOut(int x, int y, std::string_view text) {
     ::TextOutA(dc_, x, y, text.data(), static_cast<int>(text.size()));
 }

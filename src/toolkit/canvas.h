@@ -51,6 +51,8 @@ public:
     // and right (with their far corners) in the other; clNone leaves edges out. Sides are
     // TAnchorKind-like bits: 1 left, 2 top, 4 right, 8 bottom. Shrinks r by the width.
     void Frame3D(RECT& r, TColor top_left, TColor bottom_right, int width, unsigned sides = 15);
+    // The region's border, `width` x `height` pixels, with the brush.
+    void FrameRegion(HRGN region, int width = 1, int height = 1);
 
     // Text drawn with a transparent background in the font's colour.
     void TextOut(int x, int y, std::string_view text);

@@ -24,6 +24,11 @@ TDib24::~TDib24() {
     if (old_bitmap_) SelectObject(dc_.get(), old_bitmap_);
 }
 
+std::uint8_t* TDib24::Bits() const {
+    GdiFlush();
+    return bits_;
+}
+
 TColor TDib24::Pixel(int x, int y) const {
     if (!bits_ || x < 0 || y < 0 || x >= width_ || y >= height_) return clNone;
     GdiFlush();

@@ -24,6 +24,11 @@ public:
     HDC DC() const { return dc_.get(); }
     HBITMAP Handle() const { return bitmap_.get(); }
 
+    // The pixel rows, top row first, Stride() bytes apart, 3 bytes (blue, green, red) a pixel;
+    // null when the bitmap could not be made. Drawing through DC() is finished first.
+    std::uint8_t* Bits() const;
+    int Stride() const { return stride_; }
+
     // Direct pixel access, top row first; out-of-range reads give clNone.
     TColor Pixel(int x, int y) const;
     void SetPixel(int x, int y, TColor rgb);

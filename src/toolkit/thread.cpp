@@ -4,6 +4,30 @@
 
 namespace roadsum {
 
+TEvent::TEvent(bool manual_reset, bool initially_set)
+    : handle_(CreateEventA(nullptr, manual_reset, initially_set, nullptr)) {}
+
+TEvent::~TEvent() {
+    if (handle_) CloseHandle(handle_);
+}
+
+void TEvent::Set() {
+    if (handle_) SetEvent(handle_);
+}
+
+void TEvent::Reset() {
+    if (handle_) ResetEvent(handle_);
+}
+
+bool TEvent::Wait(DWORD milliseconds) {
+    // Without an event (out of resources) a wait still takes its time, so no loop spins.
+    if (!handle_) {
+        Sleep(milliseconds == INFINITE ? 10 : milliseconds);
+        return false;
+    }
+    return WaitForSingleObject(handle_, milliseconds) == WAIT_OBJECT_0;
+}
+
 TThread::TThread() { handle_ = CreateThread(nullptr, 0, Start, this, CREATE_SUSPENDED, &thread_id_); }
 
 TThread::~TThread() {
@@ -32,10 +56,12 @@ void TThread::Resume() {
 void TThread::WaitFor() {
     if (!handle_ || suspended_) return;
     for (;;) {
-        DWORD r = MsgWaitForMultipleObjects(1, &handle_, FALSE, INFINITE, QS_SENDMESSAGE);
-        if (r != WAIT_OBJECT_0 + 1) break;
         MSG msg;
         PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);  // serves sent messages
+        // Wakes for sent messages already waiting too, not only for ones that arrive later:
+        // a message this thread has looked at but not served must not dead-lock the wait.
+        DWORD r = MsgWaitForMultipleObjectsEx(1, &handle_, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE);
+        if (r != WAIT_OBJECT_0 + 1) break;
     }
 }
 

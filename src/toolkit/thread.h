@@ -9,6 +9,23 @@
 
 namespace roadsum {
 
+// A kernel event: manual-reset stays set until Reset, auto-reset releases one waiter.
+class TEvent {
+public:
+    explicit TEvent(bool manual_reset, bool initially_set = false);
+    TEvent(const TEvent&) = delete;
+    TEvent& operator=(const TEvent&) = delete;
+    ~TEvent();
+
+    void Set();
+    void Reset();
+    // True when the event was set within `milliseconds` (INFINITE waits for ever).
+    bool Wait(DWORD milliseconds);
+
+private:
+    HANDLE handle_;
+};
+
 class TThread {
 public:
     TThread();
@@ -18,7 +35,8 @@ public:
     virtual ~TThread();
 
     void Resume();
-    void Terminate() { terminated_ = true; }
+    // Derived threads that wait on something extend it to wake themselves.
+    virtual void Terminate() { terminated_ = true; }
     bool Terminated() const { return terminated_; }
     bool Suspended() const { return suspended_; }
     bool Finished() const { return finished_; }

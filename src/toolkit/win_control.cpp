@@ -414,6 +414,15 @@ void TWinControl::DoEnter() {
     if (OnEnter) OnEnter(this);
 }
 
+void TWinControl::BroadcastFocusChanged(TWinControl* focused) {
+    FocusChanged(focused);
+    // A handler may add or remove controls: walk a copy.
+    std::vector<TWinControl*> children;
+    for (auto& c : controls_)
+        if (c->IsWindowed()) children.push_back(static_cast<TWinControl*>(c.get()));
+    for (TWinControl* child : children) child->BroadcastFocusChanged(focused);
+}
+
 void TWinControl::DoExit() {
     if (OnExit) OnExit(this);
 }
@@ -582,13 +591,16 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wparam, LPARAM lparam) {
             if (system_class_) break;
             return 1;  // painted whole in WM_PAINT
         case WM_WINDOWPOSCHANGED: {
-            LRESULT result = DefaultHandler(message, wparam, lparam);
             RECT r;
             GetWindowRect(handle_, &r);
             if (GetWindowLongA(handle_, GWL_STYLE) & WS_CHILD)
                 MapWindowPoints(nullptr, GetParent(handle_), reinterpret_cast<POINT*>(&r), 2);
-            if (r.left != Left() || r.top != Top() || r.right - r.left != Width() || r.bottom - r.top != Height()) {
-                StoreBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+            const bool moved =
+                r.left != Left() || r.top != Top() || r.right - r.left != Width() || r.bottom - r.top != Height();
+            // Stored first, so that the WM_SIZE and WM_MOVE the default handling sends see them.
+            if (moved) StoreBounds(r.left, r.top, r.right - r.left, r.bottom - r.top);
+            LRESULT result = DefaultHandler(message, wparam, lparam);
+            if (moved) {
                 if (TApplication* app = TApplication::Current()) app->Hints().Update(this);
                 BoundsChanged();
             }
@@ -617,6 +629,13 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wparam, LPARAM lparam) {
                     if (auto r = child->Reflected(message, wparam, lparam)) return *r;
             break;
         }
+        case WM_MEASUREITEM: {
+            auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
+            if (item->CtlType != ODT_MENU)
+                if (TWinControl* child = FromHandle(GetDlgItem(handle_, static_cast<int>(item->CtlID))); child && child != this)
+                    if (auto r = child->Reflected(message, wparam, lparam)) return *r;
+            break;
+        }
         case WM_CTLCOLOREDIT: case WM_CTLCOLORSTATIC: case WM_CTLCOLORBTN: case WM_CTLCOLORLISTBOX:
             if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lparam)); child && child != this)
                 if (auto r = child->Reflected(message, wparam, lparam)) return *r;
@@ -641,6 +660,9 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wparam, LPARAM lparam) {
         case WM_SETFOCUS: {
             LRESULT result = DefaultHandler(message, wparam, lparam);
             DoEnter();
+            TWinControl* root = this;
+            while (root->Parent()) root = root->Parent();
+            root->BroadcastFocusChanged(this);
             return result;
         }
         case WM_KILLFOCUS: {

@@ -94,7 +94,7 @@ protected:
     // The system's or the subclassed class's own handling.
     LRESULT DefaultHandler(UINT message, WPARAM wparam, LPARAM lparam);
     // Messages that a parent passes on to the child they concern (WM_COMMAND notifications,
-    // WM_DRAWITEM, WM_CTLCOLOR...). Returns the result to give the parent's sender.
+    // WM_DRAWITEM, WM_MEASUREITEM, WM_CTLCOLOR...). Returns the result to give the parent's sender.
     // Returns nothing to let the parent do its own default handling.
     virtual std::optional<LRESULT> Reflected(UINT message, WPARAM wparam, LPARAM lparam);
 
@@ -106,6 +106,9 @@ protected:
     virtual void KeyPress(char& /*key*/) {}
     virtual void DoEnter();
     virtual void DoExit();
+    // Every windowed control of the window tree hears of each focus change in it, with the
+    // control that now has the focus.
+    virtual void FocusChanged(TWinControl* /*focused*/) {}
     virtual void Resize() {}
     virtual void AfterCreateHandle() {}
     void FontChanged() override;
@@ -130,6 +133,7 @@ private:
     void UpdateMouseControl(TControl* control);
     void TrackLeave();
     void ChildGone(TControl* control);
+    void BroadcastFocusChanged(TWinControl* focused);
 
     HWND handle_ = nullptr;
     WNDPROC system_proc_ = nullptr;

@@ -321,5 +321,102 @@ TEST_F(ToolkitTest, TheAutomationQueryAnswersWithTheStateOfNamedControls) {
     EXPECT_EQ(ask("Nothing", aqText), "(none)");
 }
 
+// A panel that records what reaches it: the bounds seen by WM_SIZE and WM_MOVE, focus changes
+// and measure-item requests.
+class Watcher : public TPanel {
+public:
+    using TPanel::TPanel;
+    std::vector<RECT> sized, moved;
+    std::vector<TWinControl*> focus_changes;
+
+protected:
+    LRESULT WndProc(UINT message, WPARAM wparam, LPARAM lparam) override {
+        if (message == WM_SIZE) sized.push_back(BoundsRect());
+        if (message == WM_MOVE) moved.push_back(BoundsRect());
+        return TPanel::WndProc(message, wparam, lparam);
+    }
+    void FocusChanged(TWinControl* focused) override { focus_changes.push_back(focused); }
+    std::optional<LRESULT> Reflected(UINT message, WPARAM wparam, LPARAM lparam) override {
+        if (message == WM_MEASUREITEM) {
+            reinterpret_cast<MEASUREITEMSTRUCT*>(lparam)->itemHeight = 77;
+            return TRUE;
+        }
+        return TPanel::Reflected(message, wparam, lparam);
+    }
+};
+
+TEST_F(ToolkitTest, TheBoundsAreCurrentWhenSizeAndMoveArrive) {
+    TCustomForm* form = MakeForm();
+    Watcher* w = form->Add<Watcher>();
+    w->sized.clear();
+    w->moved.clear();
+    w->SetBounds(11, 12, 33, 44);
+    ASSERT_EQ(w->sized.size(), 1u);
+    ASSERT_EQ(w->moved.size(), 1u);
+    const RECT expected{11, 12, 44, 56};
+    EXPECT_TRUE(EqualRect(&w->sized[0], &expected));
+    EXPECT_TRUE(EqualRect(&w->moved[0], &expected));
+}
+
+TEST_F(ToolkitTest, EveryWindowedControlHearsOfEachFocusChange) {
+    TCustomForm* form = MakeForm();
+    Watcher* outer = form->Add<Watcher>();
+    Watcher* inner = outer->Add<Watcher>();
+    TEdit* a = inner->Add<TEdit>();
+    TEdit* b = form->Add<TEdit>();
+    a->SetFocus();
+    b->SetFocus();
+    EXPECT_EQ(outer->focus_changes, (std::vector<TWinControl*>{a, b}));
+    EXPECT_EQ(inner->focus_changes, (std::vector<TWinControl*>{a, b}));
+}
+
+TEST_F(ToolkitTest, MeasureItemRequestsReachTheChildTheyName) {
+    TCustomForm* form = MakeForm();
+    Watcher* w = form->Add<Watcher>();
+    MEASUREITEMSTRUCT item{};
+    item.CtlType = ODT_BUTTON;
+    item.CtlID = static_cast<UINT>(GetDlgCtrlID(w->Handle()));
+    EXPECT_EQ(SendMessageA(form->Handle(), WM_MEASUREITEM, item.CtlID, reinterpret_cast<LPARAM>(&item)), TRUE);
+    EXPECT_EQ(item.itemHeight, 77u);
+}
+
+// Sends one message to a window of the thread that made it, then ends.
+class Sender : public TThread {
+public:
+    explicit Sender(HWND target) : target_(target) {}
+    ~Sender() override { Stop(); }
+
+protected:
+    void Execute() override { SendMessageA(target_, WM_NULL, 0, 0); }
+
+private:
+    HWND target_;
+};
+
+TEST_F(ToolkitTest, WaitingForAThreadServesASentMessageThatWasAlreadySeen) {
+    TCustomForm* form = MakeForm();
+    Sender sender(form->Handle());
+    sender.Resume();
+    auto waiting = [] { return (HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) != 0; };
+    const DWORD start = GetTickCount();
+    while (!waiting() && GetTickCount() - start < 10000) Sleep(1);
+    ASSERT_TRUE(waiting());
+    sender.WaitFor();  // must not hang on the message the queue status has already reported
+    EXPECT_TRUE(sender.Finished());
+}
+
+TEST_F(ToolkitTest, EventsReleaseWaitersAsTheirKindSays) {
+    TEvent manual(true), automatic(false);
+    EXPECT_FALSE(manual.Wait(0));
+    manual.Set();
+    EXPECT_TRUE(manual.Wait(0));
+    EXPECT_TRUE(manual.Wait(0)) << "stays set";
+    manual.Reset();
+    EXPECT_FALSE(manual.Wait(0));
+    automatic.Set();
+    EXPECT_TRUE(automatic.Wait(0));
+    EXPECT_FALSE(automatic.Wait(0)) << "released one waiter";
+}
+
 }  // namespace
 }  // namespace roadsum

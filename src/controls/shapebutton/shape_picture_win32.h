@@ -1,0 +1,29 @@
+// The pictures and regions of the shaped button on the system side: copying a bitmap into a
+// 24-bit one, a 24-bit bitmap seen as pixels, and regions of rectangle lists.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <span>
+
+#include "controls/shapebutton/contours.h"
+#include "controls/shapebutton/shape_glyph.h"
+#include "toolkit/dib.h"
+#include "toolkit/gdi.h"
+
+namespace roadsum {
+
+// A 24-bit copy of the picture; null (empty) for no picture or one of zero height.
+std::unique_ptr<TDib24> CopyPicture(HBITMAP picture);
+
+// The bitmap's pixels; empty for no bitmap.
+ImageView PixelsOf(const TDib24* bitmap);
+
+// A region of the rectangles; an empty region for none, no region when the system refuses.
+Region RegionOfRectangles(std::span<const Rect> rectangles);
+
+// A copy of the region, or no region for none.
+Region CopyRegion(HRGN region);
+
+}  // namespace roadsum

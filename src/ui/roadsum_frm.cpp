@@ -1,5 +1,7 @@
 #include "ui/roadsum_frm.h"
 
+#include <shellapi.h>
+
 #include "runtime/regional_formats.h"
 #include "toolkit/screen.h"
 
@@ -10,11 +12,16 @@ constexpr TColor kWindowColor = RGBColor(0xD5, 0xE4, 0xF2);
 constexpr TColor kTextColor = RGBColor(0x3D, 0x6D, 0xEF);
 constexpr TColor kFieldColor = RGBColor(0xF0, 0xF8, 0xF9);
 
+constexpr char kBrowser[] = "C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE";
+constexpr char kMapPage[] = "http://www.google.com/maps";
+
 int px(int layout_pixels) { return Screen::Scale(layout_pixels); }
 
 TFont CaptionFont() { return TFont("MS Sans Serif", 11, kTextColor); }
 TFont ResultFont() { return TFont("MS Sans Serif", 11, kTextColor, {.Bold = true}); }
 TFont NoteFont() { return TFont("Tahoma", 9, kTextColor); }
+TFont CloseFont() { return TFont("Arial", 11, kTextColor, {.Bold = true}); }
+TFont MapFont() { return TFont("Arial", 11, kTextColor); }
 TFont DaysFont() {
     TFont font("Arial Narrow", 11, kTextColor, {.Bold = true});
     font.SetCharset(ANSI_CHARSET);
@@ -102,14 +109,6 @@ TRoadsumFrm::TRoadsumFrm() : TCustomForm("TRoadsumFrm") {
     AllowStretchDayCbx = check("AllowStretchDayCbx", 240);
     NoWeekendHomeTripCbx = check("NoWeekendHomeTripCbx", 259);
 
-    // Tab sequence within the panel, in ascending order so that each lands where it belongs.
-    int order = 0;
-    for (TWinControl* c : std::initializer_list<TWinControl*>{
-             StayAwayCbx, VehicleCostPerKmTb, MotelCostPerDayTb, TotalHoursForProjectTb, NumberOfTechniciansTb,
-             TravelTimeInMinsOneWayTb, TravellingHourlyRateRRPTb, AllowStretchDayCbx, OnsiteHoursPerDayTb,
-             NoWeekendHomeTripCbx})
-        c->SetTabOrder(order++);
-
     const auto right = TAlignment::taRightJustify;
     const auto left = TAlignment::taLeftJustify;
     Label2 = label("Label2", 52, 18, 94, 13, "Vehicle cost per Km", CaptionFont());
@@ -167,6 +166,73 @@ TRoadsumFrm::TRoadsumFrm() : TCustomForm("TRoadsumFrm") {
     PricelistBtn->SetHint("Calculate results");
     PricelistBtn->OnClick = [this](TObject* sender) { PricelistBtnClick(sender); };
 
+    // The two shaped buttons: rounded rectangles with a gradient face, never turned.
+    auto shaped = [&](const char* name, int left, int top, int width, int height, TColor color, TFont font) {
+        TShapeButton* b = TravelPanel->Add<TShapeButton>();
+        b->SetName(name);
+        b->SetFont(font);
+        b->SetButtonKind(TShapeButtonKind::bkRoundRect);
+        b->SetButtonWidth(px(width));
+        b->SetButtonHeight(px(height));
+        b->SetButtonDepth(1);
+        b->SetButtonColor(color);
+        b->SetButtonColor1(kWindowColor);
+        b->SetGradientKind(TShapeGradientKind::gkLinear);
+        b->SetGradientFixed(false);
+        b->SetGradientBitmapLine(0);
+        b->SetCaptionAngle(0);
+        b->SetCaption3dKind(TShapeCaption3dKind::ckSimple);
+        b->SetCaptionFixed(false);
+        b->SetTransparent(true);
+        b->SetButtonAngle(0);
+        b->SetRotated(false);
+        b->SetRotationPointX(0);
+        b->SetRotationPointY(0);
+        b->SetUserRGNAUTO(true);
+        b->SetShowFocusRGN(false);
+        b->SetBounds(px(left), px(top), px(width), px(height));
+        return b;
+    };
+    ShapeButton2 = shaped("ShapeButton2", 416, 263, 65, 25, RGBColor(0xF7, 0xFD, 0xFD), CloseFont());
+    ShapeButton2->SetCaption("Close");
+    ShapeButton2->SetGradientAngle(90);
+    ShapeButton2->SetCaptionVAlign(TShapeVAlign::vaBottom);
+    ShapeButton2->SetMainBitmapGlyphs(2);
+    ShapeButton2->SetBitmapHAlign(TShapeHAlign::haCenter);
+    ShapeButton2->SetRadiusRatio(0.75);
+    ShapeButton2->SetArcAngle(2.094395102393196);
+    ShapeButton2->OnClick = [this](TObject* sender) { ShapeButton2Click(sender); };
+    ShapeButton2->Loaded();
+
+    ShapeButton9 = shaped("ShapeButton9", 246, 90, 22, 21, kFieldColor, MapFont());
+    ShapeButton9->SetCaptionTop(0);
+    ShapeButton9->SetCaptionLeft(0);
+    ShapeButton9->SetCaptionHAlign(TShapeHAlign::haNone);
+    ShapeButton9->SetCaptionVAlign(TShapeVAlign::vaNone);
+    ShapeButton9->SetGradientAngle(0);
+    Bitmap globe(LoadBitmapA(GetModuleHandleA(nullptr), "GlobeGlyph"));
+    ShapeButton9->SetMainBitmap(globe.get());
+    ShapeButton9->SetBitmapTop(0);
+    ShapeButton9->SetBitmapLeft(0);
+    ShapeButton9->SetBitmapHAlign(TShapeHAlign::haCenter);
+    ShapeButton9->SetBitmapVAlign(TShapeVAlign::vaCenter);
+    ShapeButton9->SetRadiusRatio(0.5);
+    ShapeButton9->SetArcAngle(2.0943951023932);
+    ShapeButton9->SetHint("Find a map to the client address");
+    ShapeButton9->OnClick = [this](TObject* sender) { ShapeButton9Click(sender); };
+    ShapeButton9->Loaded();
+
+    // Tab sequence within the panel, in ascending order so that each lands where it belongs.
+    int order = 0;
+    for (TWinControl* c : std::initializer_list<TWinControl*>{
+             StayAwayCbx, VehicleCostPerKmTb, MotelCostPerDayTb, TotalHoursForProjectTb, ShapeButton2,
+             NumberOfTechniciansTb, TravelTimeInMinsOneWayTb, TravellingHourlyRateRRPTb, AllowStretchDayCbx,
+             OnsiteHoursPerDayTb, ShapeButton9, NoWeekendHomeTripCbx})
+        c->SetTabOrder(order++);
+
+    ShellOpen = [](HWND owner, const char* verb, const char* file, const char* parameters, const char* directory,
+                   int show) { ShellExecuteA(owner, verb, file, parameters, directory, show); };
+
     // The only field outside the panel; made after it, so it lies above it.
     DistanceOneWayTb = edit(this, "DistanceOneWayTb", 152, 66, "");
     DistanceOneWayTb->SetTabOrder(1);
@@ -197,6 +263,13 @@ TLabel* TRoadsumFrm::ResultLabel(roadsum::ResultLabel which) const {
         case roadsum::ResultLabel::Days: return Label22;
     }
     return nullptr;
+}
+
+void TRoadsumFrm::ShapeButton2Click(TObject*) { Close(); }
+
+void TRoadsumFrm::ShapeButton9Click(TObject*) {
+    // The result is not examined: without a browser or a network nothing is reported.
+    ShellOpen(Handle(), "open", kBrowser, kMapPage, nullptr, SW_SHOWNORMAL);
 }
 
 void TRoadsumFrm::PricelistBtnClick(TObject*) {

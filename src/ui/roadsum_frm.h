@@ -2,7 +2,10 @@
 #pragma once
 
 #include "calc/cost_model.h"
+#include <functional>
+
 #include "controls/gradient.h"
+#include "controls/shapebutton/shape_button.h"
 #include "controls/spin.h"
 #include "controls/technical_line.h"
 #include "controls/transparent_button.h"
@@ -17,6 +20,16 @@ public:
 
     // Runs the cost model on the fields and writes each result label as its text is ready.
     void PricelistBtnClick(TObject* Sender);
+    // Closes the window, which ends the program.
+    void ShapeButton2Click(TObject* Sender);
+    // Opens the web map page in the browser; a failure is not reported.
+    void ShapeButton9Click(TObject* Sender);
+
+    // How the map action asks the shell to open a program: ShellExecute, unless a test
+    // replaces it to see the request without starting a browser.
+    std::function<void(HWND owner, const char* verb, const char* file, const char* parameters,
+                       const char* directory, int show)>
+        ShellOpen;
 
     // The inputs as the cost model reads them.
     CostInputs Inputs() const;
@@ -25,6 +38,8 @@ public:
     TGradient* Gradient2;
     TTechnicalLine* TechnicalLine1;
     TTransparentButton* PricelistBtn;
+    TShapeButton* ShapeButton2;
+    TShapeButton* ShapeButton9;
     TEdit* VehicleCostPerKmTb;
     TEdit* MotelCostPerDayTb;
     TEdit* DistanceOneWayTb;

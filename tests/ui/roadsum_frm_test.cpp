@@ -69,14 +69,16 @@ TEST_F(RoadsumFrmTest, FieldsAndCheckBoxesStandWhereTheyBelongWithTheirTextsAndT
         {form_->VehicleCostPerKmTb, 152, 16, 48, 19, "0.65", 1, form_->TravelPanel},
         {form_->MotelCostPerDayTb, 152, 41, 48, 19, "140.00", 2, form_->TravelPanel},
         {form_->DistanceOneWayTb, 152, 66, 48, 19, "", 1, form_},
-        {form_->TravelTimeInMinsOneWayTb, 152, 91, 48, 19, "", 5, form_->TravelPanel},
-        {form_->TravellingHourlyRateRRPTb, 152, 116, 48, 19, "110", 6, form_->TravelPanel},
+        {form_->TravelTimeInMinsOneWayTb, 152, 91, 48, 19, "", 6, form_->TravelPanel},
+        {form_->TravellingHourlyRateRRPTb, 152, 116, 48, 19, "110", 7, form_->TravelPanel},
         {form_->TotalHoursForProjectTb, 152, 141, 48, 19, "", 3, form_->TravelPanel},
-        {form_->NumberOfTechniciansTb, 152, 166, 37, 22, "1", 4, form_->TravelPanel},
-        {form_->OnsiteHoursPerDayTb, 152, 194, 37, 22, "8", 8, form_->TravelPanel},
+        {form_->NumberOfTechniciansTb, 152, 166, 37, 22, "1", 5, form_->TravelPanel},
+        {form_->OnsiteHoursPerDayTb, 152, 194, 37, 22, "8", 9, form_->TravelPanel},
         {form_->StayAwayCbx, 151, 221, 13, 17, "", 0, form_->TravelPanel},
-        {form_->AllowStretchDayCbx, 151, 240, 13, 17, "", 7, form_->TravelPanel},
-        {form_->NoWeekendHomeTripCbx, 151, 259, 13, 17, "", 9, form_->TravelPanel},
+        {form_->AllowStretchDayCbx, 151, 240, 13, 17, "", 8, form_->TravelPanel},
+        {form_->NoWeekendHomeTripCbx, 151, 259, 13, 17, "", 11, form_->TravelPanel},
+        {form_->ShapeButton2, 416, 263, 65, 25, "Close", 4, form_->TravelPanel},
+        {form_->ShapeButton9, 246, 90, 22, 21, "", 10, form_->TravelPanel},
     };
     for (const Field& f : fields) {
         SCOPED_TRACE(f.control->Name());
@@ -86,7 +88,6 @@ TEST_F(RoadsumFrmTest, FieldsAndCheckBoxesStandWhereTheyBelongWithTheirTextsAndT
         EXPECT_EQ(f.control->Height(), f.height);
         EXPECT_EQ(f.control->Text(), f.text);
         EXPECT_EQ(f.control->Parent(), f.parent);
-        // The two shaped buttons of the finished window take places 4 and 10 in the panel.
         EXPECT_EQ(f.control->TabOrder(), f.tab);
         EXPECT_TRUE(f.control->TabStop());
     }
@@ -184,10 +185,11 @@ TEST_F(RoadsumFrmTest, LabelsStandAtTheirPlacesWithTheirFontsAndHints) {
 TEST_F(RoadsumFrmTest, FocusStartsOnStayAwayAndTabGoesRoundTheSequence) {
     EXPECT_TRUE(form_->StayAwayCbx->Focused());
     std::vector<TWinControl*> sequence = {
-        form_->VehicleCostPerKmTb,   form_->MotelCostPerDayTb,         form_->TotalHoursForProjectTb,
-        form_->NumberOfTechniciansTb, form_->TravelTimeInMinsOneWayTb, form_->TravellingHourlyRateRRPTb,
-        form_->AllowStretchDayCbx,   form_->OnsiteHoursPerDayTb,       form_->NoWeekendHomeTripCbx,
-        form_->DistanceOneWayTb,     form_->StayAwayCbx};
+        form_->VehicleCostPerKmTb,  form_->MotelCostPerDayTb,     form_->TotalHoursForProjectTb,
+        form_->ShapeButton2,        form_->NumberOfTechniciansTb, form_->TravelTimeInMinsOneWayTb,
+        form_->TravellingHourlyRateRRPTb, form_->AllowStretchDayCbx, form_->OnsiteHoursPerDayTb,
+        form_->ShapeButton9,        form_->NoWeekendHomeTripCbx,  form_->DistanceOneWayTb,
+        form_->StayAwayCbx};
     for (TWinControl* next : sequence) {
         Key(GetFocus(), VK_TAB);
         EXPECT_TRUE(next->Focused()) << "expected the focus on " << next->Name();
@@ -269,7 +271,7 @@ TEST_F(RoadsumFrmTest, ResizingWidensThePanelAndMovesNothing) {
     EXPECT_EQ(form_->TravelPanel->Width(), 640);
     EXPECT_EQ(form_->TravelPanel->Left(), 0);
     for (auto& [c, r] : before) {
-        if (c == form_->Gradient2) continue;
+        if (c == form_->Gradient2) continue;  // the one that stretches
         RECT now = c->BoundsRect();
         EXPECT_TRUE(EqualRect(&now, &r)) << c->Name();
     }
@@ -339,6 +341,92 @@ TEST_F(RoadsumFrmTest, TheGoButtonCalculatesLikeTheCaptionAndLeavesTheFocus) {
     EXPECT_EQ(Text(form_->Label22), "5.25 Days of working");
     EXPECT_TRUE(form_->TotalHoursForProjectTb->Focused());
     EXPECT_FALSE(go->Down()) << "AllowAllUp with no group: the button pops up";
+}
+
+TEST_F(RoadsumFrmTest, TheShapedButtonsStandWithTheirSettings) {
+    TShapeButton* close = form_->ShapeButton2;
+    EXPECT_EQ(close->Caption(), "Close");
+    EXPECT_EQ(close->ButtonKind(), TShapeButtonKind::bkRoundRect);
+    EXPECT_EQ(close->ButtonWidth(), 65);
+    EXPECT_EQ(close->ButtonHeight(), 25);
+    EXPECT_EQ(close->ButtonDepth(), 1);
+    EXPECT_EQ(close->ButtonColor(), RGBColor(0xF7, 0xFD, 0xFD));
+    EXPECT_EQ(close->ButtonColor1(), kWindowColor);
+    EXPECT_EQ(close->GradientKind(), TShapeGradientKind::gkLinear);
+    EXPECT_EQ(close->GradientAngle(), 90);
+    EXPECT_EQ(close->CaptionVAlign(), TShapeVAlign::vaBottom);
+    EXPECT_EQ(close->Caption3dKind(), TShapeCaption3dKind::ckSimple);
+    EXPECT_EQ(close->MainBitmapGlyphs(), 2);
+    EXPECT_EQ(close->MainBitmap(), nullptr);
+    EXPECT_DOUBLE_EQ(close->RadiusRatio(), 0.75);
+    EXPECT_DOUBLE_EQ(close->ArcAngle(), 2.094395102393196);
+    EXPECT_TRUE(close->Transparent());
+    EXPECT_FALSE(close->Rotated());
+    EXPECT_FALSE(close->ShowFocusRGN());
+    EXPECT_EQ(close->Font().Name(), "Arial");
+    EXPECT_TRUE(close->Font().Style().Bold);
+    EXPECT_EQ(close->Font().Color(), kTextColor);
+    EXPECT_EQ(close->Hint(), "");
+    EXPECT_EQ(app_.Hints().ToolText(close), "");
+
+    TShapeButton* map = form_->ShapeButton9;
+    EXPECT_EQ(map->Caption(), "");
+    EXPECT_EQ(map->ButtonWidth(), 22);
+    EXPECT_EQ(map->ButtonHeight(), 21);
+    EXPECT_EQ(map->ButtonColor(), kFieldColor);
+    EXPECT_EQ(map->GradientAngle(), 0);
+    EXPECT_EQ(map->CaptionHAlign(), TShapeHAlign::haNone);
+    EXPECT_EQ(map->CaptionVAlign(), TShapeVAlign::vaNone);
+    EXPECT_EQ(map->BitmapHAlign(), TShapeHAlign::haCenter);
+    EXPECT_EQ(map->BitmapVAlign(), TShapeVAlign::vaCenter);
+    EXPECT_DOUBLE_EQ(map->RadiusRatio(), 0.5);
+    EXPECT_DOUBLE_EQ(map->ArcAngle(), 2.0943951023932);
+    EXPECT_EQ(map->Font().Name(), "Arial");
+    EXPECT_FALSE(map->Font().Style().Bold);
+    EXPECT_EQ(app_.Hints().ToolText(map), "Find a map to the client address");
+    // The globe: 16 x 16, blue in the middle, white in the corner.
+    ASSERT_NE(map->MainBitmap(), nullptr);
+    EXPECT_EQ(map->MainBitmap()->Width(), 16);
+    EXPECT_EQ(map->MainBitmap()->Height(), 16);
+    TColor middle = map->MainBitmap()->Pixel(8, 9);
+    EXPECT_GT(BlueOf(middle), RedOf(middle) + 0x40);
+    EXPECT_EQ(map->MainBitmap()->Pixel(0, 15), clWhite);
+    // Both are cut to their rounded outline.
+    for (TShapeButton* b : {close, map}) {
+        Region region(CreateRectRgn(0, 0, 0, 0));
+        ASSERT_NE(GetWindowRgn(b->Handle(), region.get()), ERROR) << b->Name();
+        EXPECT_FALSE(PtInRegion(region.get(), 0, 0)) << b->Name() << ": the corner is cut off";
+        EXPECT_TRUE(PtInRegion(region.get(), b->Width() / 2, b->Height() / 2)) << b->Name();
+    }
+}
+
+TEST_F(RoadsumFrmTest, TheMapButtonAsksTheShellToOpenTheMapPage) {
+    struct Request {
+        HWND owner;
+        std::string verb, file, parameters;
+        bool directory;
+        int show;
+    };
+    std::vector<Request> requests;
+    form_->ShellOpen = [&](HWND owner, const char* verb, const char* file, const char* parameters,
+                           const char* directory, int show) {
+        requests.push_back({owner, verb, file, parameters, directory != nullptr, show});
+    };
+    form_->ShapeButton9->Click();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].owner, form_->Handle());
+    EXPECT_EQ(requests[0].verb, "open");
+    EXPECT_EQ(requests[0].file, "C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE");
+    EXPECT_EQ(requests[0].parameters, "http://www.google.com/maps");
+    EXPECT_FALSE(requests[0].directory);
+    EXPECT_EQ(requests[0].show, SW_SHOWNORMAL);
+    EXPECT_TRUE(errors_.empty());
+}
+
+TEST_F(RoadsumFrmTest, TheCloseButtonClosesTheWindowAndEndsTheLoop) {
+    form_->ShapeButton2->Click();
+    EXPECT_TRUE(app_.Terminated());
+    EXPECT_FALSE(IsWindowVisible(form_->Handle()));
 }
 
 TEST_F(RoadsumFrmTest, EnterAndEscapeRunNothing) {

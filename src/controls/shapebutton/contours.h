@@ -22,23 +22,11 @@
 #include <span>
 #include <vector>
 
+#include "controls/geometry.h"
+
 namespace roadsum {
 
-struct Point {
-    std::int32_t x = 0;
-    std::int32_t y = 0;
-    friend bool operator==(const Point&, const Point&) = default;
-};
-
-// One rectangle of a region's rectangle list: left and top inside, right and bottom outside.
-struct Rect {
-    std::int32_t left = 0;
-    std::int32_t top = 0;
-    std::int32_t right = 0;
-    std::int32_t bottom = 0;
-    friend bool operator==(const Rect&, const Rect&) = default;
-};
-
+// Rect: one rectangle of a region's rectangle list, left and top inside, right and bottom outside.
 using Tpoints = std::vector<Point>;
 using Tintegers = std::vector<std::int32_t>;
 

@@ -1,6 +1,9 @@
 // The real Roadsum.exe, used as a person would: typing, clicking, reading the window.
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
 #include "automation.h"
 #include "toolkit/form.h"
 
@@ -55,6 +58,36 @@ TEST(RoadsumWindow, AnInvalidFieldIsReportedAndTheProgramGoesOn) {
     EXPECT_TRUE(roadsum.WaitUntil([&] { return !IsWindow(box); })) << "the message box closes with Enter";
     EXPECT_EQ(roadsum.Text("Label8"), "Accomodation") << "no label changed";
     EXPECT_EQ(roadsum.Query("RoadsumFrm", aqState).substr(0, 1), "1") << "still running";
+}
+
+// The names of the files in the program's folder.
+std::set<std::string> FilesBesideTheProgram() {
+    std::string folder = ProgramPath().substr(0, ProgramPath().find_last_of("\\/") + 1);
+    std::set<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do names.insert(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+TEST(RoadsumWindow, TheGoButtonCalculatesAndTheCloseButtonEndsTheProgramLeavingNothingBehind) {
+    std::set<std::string> before = FilesBesideTheProgram();
+    RoadsumProcess roadsum;
+    ASSERT_NE(roadsum.Window(), nullptr);
+    roadsum.TypeInto("TotalHoursForProjectTb", "84");
+    roadsum.TypeInto("NumberOfTechniciansTb", "2");
+    roadsum.TypeInto("DistanceOneWayTb", "100");
+    roadsum.TypeInto("TravelTimeInMinsOneWayTb", "90");
+    roadsum.Click("PricelistBtn");
+    EXPECT_TRUE(roadsum.WaitUntil([&] { return roadsum.Text("Label22") == "5.25 Days of working"; }));
+    EXPECT_EQ(roadsum.Text("Label9"), "Vehicle (6 Trips) - $780.00");
+    EXPECT_EQ(roadsum.Query("TravelTimeInMinsOneWayTb", aqState), "1,1,1,0") << "the GO button takes no focus";
+    roadsum.Click("ShapeButton2");
+    EXPECT_EQ(roadsum.WaitForExit(), 0);
+    EXPECT_EQ(FilesBesideTheProgram(), before) << "nothing is saved";
 }
 
 TEST(RoadsumWindow, TheFramesCloseBoxEndsTheProgram) {

@@ -32,6 +32,14 @@ public:
     std::optional<DosStamp> write_time(const std::string& path) const override;
 };
 
+// No files at all: only what the module itself holds is read.
+class NoDebugFiles final : public DebugFileAccess {
+public:
+    std::optional<std::string> read(const std::string&, std::uint64_t, std::uint32_t) const override { return {}; }
+    std::optional<std::string> read_all(const std::string&) const override { return {}; }
+    std::optional<DosStamp> write_time(const std::string&) const override { return {}; }
+};
+
 // The path with its extension (after the last '.' of the file name) replaced, or added.
 std::string with_extension(const std::string& path, const std::string& extension);
 

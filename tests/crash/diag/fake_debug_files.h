@@ -8,6 +8,7 @@
 #include <string>
 
 #include "crash/diag/debug_files.h"
+#include "crash/diag/map_file.h"
 
 namespace roadsum::testing {
 
@@ -53,5 +54,17 @@ private:
     };
     std::map<std::string, File, IgnoringCase> files_;
 };
+
+// The debug information of the module image at path, looked for as the reporter looks.
+inline TMapFile load_module(const std::string& image_bytes, const std::string& path, const DebugFileAccess& files,
+                            bool side_files_only = false) {
+    const PeFileImage image(image_bytes);
+    MapFileSources s;
+    s.image = &image;
+    s.module_path = path;
+    s.files = &files;
+    s.side_files_only = side_files_only;
+    return TMapFile::Create(s);
+}
 
 }  // namespace roadsum::testing

@@ -4,7 +4,6 @@
 
 #include "crash/diag/jdbg_reader.h"
 #include "crash/diag/little_endian.h"
-#include "crash/diag/map_file.h"
 #include "fake_debug_files.h"
 #include "test_pe_builder.h"
 
@@ -170,12 +169,7 @@ TEST(JdbgReader, BrokenDataIsRefused) {
 TEST(JdbgReader, SideFileWhenNothingElseIsThere) {
     FakeDebugFiles files;
     files.add("C:\\app\\Module.jdbg", sample().build());
-    const PeFileImage image(TestPe().build());
-    MapFileSources s;
-    s.image = &image;
-    s.module_path = "C:\\app\\Module.exe";
-    s.files = &files;
-    const TMapFile m = TMapFile::Create(s);
+    const TMapFile m = load_module(TestPe().build(), "C:\\app\\Module.exe", files);
     ASSERT_TRUE(m.Loaded);
     MapFileInfos infos;
     ASSERT_TRUE(m.GetMapFileInfos(0x403018, infos));

@@ -47,16 +47,7 @@ struct World {
     FakeDebugFiles files;
     bool side_files_only = false;
 
-    TMapFile load() {
-        const PeFileImage image(pe.build());
-        EXPECT_TRUE(image.valid());
-        MapFileSources s;
-        s.image = &image;
-        s.module_path = kModule;
-        s.files = &files;
-        s.side_files_only = side_files_only;
-        return TMapFile::Create(s);
-    }
+    TMapFile load() { return load_module(pe.build(), kModule, files, side_files_only); }
 };
 
 TEST(MapFileSources, ResourceComesFirst) {

@@ -60,14 +60,6 @@ Handler pricelist_handler() {
     return h;
 }
 
-// A file system with nothing in it: what is found comes from the module itself.
-class NoFiles final : public DebugFileAccess {
-public:
-    std::optional<std::string> read(const std::string&, std::uint64_t, std::uint32_t) const override { return {}; }
-    std::optional<std::string> read_all(const std::string&) const override { return {}; }
-    std::optional<DosStamp> write_time(const std::string&) const override { return {}; }
-};
-
 void expect_handler_resolved(const TMapFile& m, std::uint32_t base, const Handler& h) {
     ASSERT_TRUE(m.Loaded);
     MapFileInfos infos;
@@ -85,7 +77,7 @@ TEST(RoadsumDebugInformation, ResourceOfTheFileResolvesTheCalculateHandler) {
     ASSERT_GT(h.line, 0);
     const PeFileImage image(file_bytes(roadsum_path()));
     ASSERT_TRUE(image.valid());
-    const NoFiles none;
+    const NoDebugFiles none;  // what is found comes from the module itself
     MapFileSources s;
     s.image = &image;
     s.module_path = roadsum_path();

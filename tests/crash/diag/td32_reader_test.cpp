@@ -162,20 +162,15 @@ TEST(Td32Reader, InsideTheModuleThroughItsDebugDirectory) {
     pe.debug.push_back({2, "RSDS not ours"});
     pe.debug.push_back({0, sample().build()});
     FakeDebugFiles files;
-    files.add("C:\\app\\Module.exe", pe.build());
-    const PeFileImage image(*files.read_all("C:\\app\\Module.exe"));
-    MapFileSources s;
-    s.image = &image;
-    s.module_path = "C:\\app\\Module.exe";
-    s.files = &files;
-    const TMapFile m = TMapFile::Create(s);
+    const std::string module = pe.build();
+    files.add("C:\\app\\Module.exe", module);
+    const TMapFile m = load_module(module, "C:\\app\\Module.exe", files);
     ASSERT_TRUE(m.Loaded);
     EXPECT_EQ(m.FindSegment(0x401150).Name, "RoadsumFrm");
     EXPECT_EQ(m.GetFunctionName(0x401150), "TRoadsumFrm.PricelistBtnClick");
     EXPECT_EQ(m.FindLine(0x401150).Line, 172);
 
-    s.side_files_only = true;
-    EXPECT_FALSE(TMapFile::Create(s).Loaded);
+    EXPECT_FALSE(load_module(module, "C:\\app\\Module.exe", files, true).Loaded);
 }
 
 TEST(Td32Reader, TdsFileOlderThanTheMapByDaysIsIgnored) {
@@ -189,12 +184,7 @@ TEST(Td32Reader, TdsFileOlderThanTheMapByDaysIsIgnored) {
         files.add("C:\\app\\Module.map", map, day);
         // The time of day does not count.
         files.touch("C:\\app\\Module.map", day, 0xBF7D);
-        const PeFileImage image(TestPe().build());
-        MapFileSources s;
-        s.image = &image;
-        s.module_path = "C:\\app\\Module.exe";
-        s.files = &files;
-        EXPECT_EQ(TMapFile::Create(s).FindSegment(0x401150).Name, expected);
+        EXPECT_EQ(load_module(TestPe().build(), "C:\\app\\Module.exe", files).FindSegment(0x401150).Name, expected);
     }
 }
 

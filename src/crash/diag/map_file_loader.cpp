@@ -37,16 +37,14 @@ public:
             from_named_side_file();
             return;
         }
-        if (from_resource()) return;
-        if (!s_.side_files_only && from_td32()) return;
-        if (from_map() || from_nox() || from_jdbg()) return;
+        if (from_resource() || (!s_.side_files_only && from_td32())) return;
+        if (!from_map() && !from_nox()) from_jdbg();
     }
 
 private:
     bool take_stream(const std::string& stream, bool minimal) {
         DebugTables t;
-        if (!read_packed_debug_stream(stream, minimal, layout_.CodeStart, t) || t.empty()) return false;
-        return take(std::move(t));
+        return read_packed_debug_stream(stream, minimal, layout_.CodeStart, t) && take(std::move(t));
     }
 
     bool take(DebugTables t) {

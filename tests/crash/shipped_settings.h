@@ -13,14 +13,28 @@
 namespace roadsum::testing {
 
 // The keys of the resource in their order: the built-in table without the keys the
-// resource leaves to it, then the assistants.
+// resource leaves to it, the identification of the debug information, then the assistants.
 inline std::vector<std::string> shipped_key_order() {
     std::vector<std::string> order;
     for (const SettingValue& d : builtin_settings_defaults())
         if (d.name != "AutoDelay" && d.name != "MailFrom" && d.name != "AddFields" && d.name != "VersionVar")
             order.push_back(d.name);
+    order.push_back("MinDebugInfo");
     for (const char* a : {"Assistant1", "Assistant2", "Assistant3"}) order.push_back(a);
     return order;
+}
+
+// Three words, each "$" and 8 lower-case hexadecimal digits, joined by ", ". The source holds
+// zeros; the build writes the real words into the copy in Roadsum.exe.
+inline bool is_debug_identification(const std::string& text) {
+    if (text.size() != 31) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::size_t at = i % 11;
+        const char c = text[i];
+        const bool ok = at == 0 ? c == '$' : at == 9 ? c == ',' : at == 10 ? c == ' ' : (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+        if (!ok) return false;
+    }
+    return true;
 }
 
 inline void expect_shipped_settings(const INXSettings& s) {
@@ -108,6 +122,7 @@ inline void expect_shipped_settings(const INXSettings& s) {
              {SendFailMsg, "Sorry, sending the bug report didn't work."},
          })
         EXPECT_EQ(s.Get(c.key), c.value) << c.key.name;
+    EXPECT_TRUE(is_debug_identification(s.Get(MinDebugInfo))) << s.Get(MinDebugInfo);
     EXPECT_EQ(s.GetText("Assistant1"), "SendAssistant|Send Assistant|ContactForm|DetailsForm|ScrShotForm");
     EXPECT_EQ(s.GetText("Assistant2"), "SaveAssistant|Save Assistant|ContactForm|DetailsForm");
     EXPECT_EQ(s.GetText("Assistant3"), "PrintAssistant|Print Assistant|ContactForm|DetailsForm");

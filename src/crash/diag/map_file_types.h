@@ -1,0 +1,62 @@
+// The records of a module's debug information: segments (one per unit), public symbols and
+// line numbers, all at absolute addresses. Every reader (packed stream, text map, TD32,
+// ".jdbg") produces them in this form.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace roadsum {
+
+struct TMfSegment {
+    bool IsCode = false;
+    bool Used = false;
+    std::uint32_t Start = 0;
+    std::uint32_t Length = 0;
+    std::string Name;  // the unit
+    std::uint8_t HasLines = 0;  // minimal data only: the full data has lines for this unit
+};
+
+struct TMfPublic {
+    bool IsCode = false;
+    bool Used = false;
+    std::string Name;  // as stored; Unmangle makes it readable
+    std::uint32_t Address = 0;
+};
+
+struct TMfLine {
+    std::int32_t Line = 0;
+    std::uint32_t Address = 0;
+};
+
+// What one source of debug information yields.
+struct DebugTables {
+    std::vector<TMfSegment> Segments;
+    std::vector<TMfPublic> Publics;
+    std::vector<TMfLine> Lines;
+    std::uint32_t EntryAddress = 0;  // 0 when unknown
+
+    bool empty() const { return Segments.empty() && Publics.empty() && Lines.empty(); }
+};
+
+// The order lookups need: segments by kind (code first) and start, publics and lines by
+// address. With merging, neighbouring segments of one unit that touch or overlap become one.
+void sort_debug_tables(DebugTables& tables, bool merge_segments = false);
+
+// Where the module's code and data lie; the readers turn relative addresses into absolute
+// ones with it. Ends are exclusive; 0 means unknown.
+struct ModuleLayout {
+    std::uint32_t ModuleHandle = 0;
+    std::uint32_t ImageSize = 0;
+    std::uint32_t CodeStart = 0, CodeEnd = 0;
+    std::uint32_t DataStart = 0, DataEnd = 0;
+    struct Section {
+        std::uint32_t start = 0;  // absolute
+        std::uint32_t size = 0;
+        bool code = false;
+    };
+    std::vector<Section> Sections;  // in section-number order (number 1 first)
+};
+
+}  // namespace roadsum

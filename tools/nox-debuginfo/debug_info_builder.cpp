@@ -1,0 +1,198 @@
+#include "debug_info_builder.h"
+
+#include <algorithm>
+#include <map>
+
+#include "coff_symbols.h"
+#include "crash/diag/crc32.h"
+#include "dwarf_lines.h"
+#include "symbol_names.h"
+
+namespace roadsum {
+
+namespace {
+
+struct CodeRange {
+    std::uint32_t start = 0, end = 0;
+    std::size_t unit = 0;
+    const LineSequence* sequence = nullptr;
+};
+
+struct Symbol {
+    std::uint32_t address = 0;
+    const CoffSymbol* coff = nullptr;
+    int rank() const { return (coff->is_function() ? 2 : 0) + (coff->storage == CoffSymbol::kExternal ? 1 : 0); }
+};
+
+// Functions of the code section; external labels too (import stubs, assembly routines), but
+// not section symbols or local labels.
+std::vector<Symbol> code_symbols(const std::vector<CoffSymbol>& coff, const PeHeaders& h, const ModuleLayout& l) {
+    std::vector<Symbol> symbols;
+    for (const CoffSymbol& s : coff) {
+        if (s.section <= 0 || static_cast<std::size_t>(s.section) > h.sections.size() || s.name.empty() ||
+            s.name[0] == '.')
+            continue;
+        const bool wanted = s.storage == CoffSymbol::kExternal || (s.storage == CoffSymbol::kStatic && s.is_function());
+        const std::uint32_t address = l.Sections[s.section - 1].start + s.value;
+        if (!wanted || address < l.CodeStart || address >= l.CodeEnd) continue;
+        symbols.push_back({address, &s});
+    }
+    std::stable_sort(symbols.begin(), symbols.end(), [](const Symbol& a, const Symbol& b) {
+        return a.address != b.address ? a.address < b.address : a.rank() > b.rank();
+    });
+    symbols.erase(std::unique(symbols.begin(), symbols.end(),
+                              [](const Symbol& a, const Symbol& b) { return a.address == b.address; }),
+                  symbols.end());
+    return symbols;
+}
+
+bool symbol_between(const std::vector<Symbol>& symbols, std::uint32_t from, std::uint32_t to) {
+    auto it = std::lower_bound(symbols.begin(), symbols.end(), from,
+                               [](const Symbol& s, std::uint32_t a) { return s.address < a; });
+    return it != symbols.end() && it->address < to;
+}
+
+// The stretches of code that the line tables describe, without those of code the linker
+// dropped (their addresses lie outside the code) and without overlaps.
+std::vector<CodeRange> unit_ranges(const std::vector<LineUnit>& units, const ModuleLayout& l) {
+    std::vector<CodeRange> ranges;
+    for (std::size_t u = 0; u < units.size(); ++u)
+        for (const LineSequence& seq : units[u].sequences) {
+            const std::uint32_t start = seq.rows.front().address;
+            if (start < l.CodeStart || seq.end > l.CodeEnd || seq.end <= start) continue;
+            ranges.push_back({start, seq.end, u, &seq});
+        }
+    std::stable_sort(ranges.begin(), ranges.end(), [](const CodeRange& a, const CodeRange& b) { return a.start < b.start; });
+    std::vector<CodeRange> kept;
+    for (const CodeRange& r : ranges)
+        if (kept.empty() || r.start >= kept.back().end) kept.push_back(r);
+    return kept;
+}
+
+// The rows that say something: the last row of each address, and only where the line changes.
+std::vector<TMfLine> sequence_lines(const LineSequence& seq) {
+    std::vector<TMfLine> lines;
+    for (const LineRow& row : seq.rows) {
+        if (!lines.empty() && lines.back().Address == row.address) lines.pop_back();
+        if (!lines.empty() && lines.back().Line == row.line) continue;
+        lines.push_back({row.line, row.address});
+    }
+    return lines;
+}
+
+void add_segment(DebugTables& t, std::uint32_t start, std::uint32_t end, const std::string& unit) {
+    TMfSegment seg;
+    seg.IsCode = seg.Used = true;
+    seg.Start = start;
+    seg.Length = end - start;
+    seg.Name = unit;
+    t.Segments.push_back(std::move(seg));
+}
+
+}  // namespace
+
+std::optional<BuiltDebugInfo> build_debug_info(std::string_view file, std::string& error) {
+    const PeFileImage image{std::string(file)};
+    std::optional<PeHeaders> headers = image.valid() ? read_pe_headers(image) : std::nullopt;
+    if (!headers) {
+        error = "not a 32-bit PE image";
+        return std::nullopt;
+    }
+    BuiltDebugInfo out;
+    out.headers = *headers;
+    out.layout = module_layout(*headers, headers->image_base);
+    const ModuleLayout& l = out.layout;
+    if (headers->sections.empty() || !headers->sections[0].is_code()) {
+        error = "the first section holds no code";
+        return std::nullopt;
+    }
+    const PeSectionHeader& code = headers->sections[0];
+    out.code_crc = crc32(bytes_of(file.substr(std::min<std::size_t>(code.raw_offset, file.size()),
+                                              std::min(code.raw_size, code.virtual_size))));
+
+    const std::vector<CoffSymbol> coff = read_coff_symbols(file, *headers);
+    const std::vector<Symbol> symbols = code_symbols(coff, *headers, l);
+    if (symbols.empty()) {
+        error = "no function symbols (a stripped executable?)";
+        return std::nullopt;
+    }
+    DwarfSections dwarf{section_bytes(file, *headers, ".debug_line"), section_bytes(file, *headers, ".debug_line_str"),
+                        section_bytes(file, *headers, ".debug_str")};
+    const std::vector<LineUnit> units = read_line_tables(dwarf, out.warning);
+    std::vector<std::string> unit_names;
+    for (const LineUnit& u : units) unit_names.push_back(unit_name_of_source(u.source));
+
+    // Segments of the units with line tables: neighbouring stretches of one unit are joined
+    // unless a function of other code lies between them.
+    DebugTables& t = out.tables;
+    std::map<std::size_t, std::size_t> unit_lines_of;  // unit -> index in out.unit_lines
+    const std::vector<CodeRange> ranges = unit_ranges(units, l);
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        const CodeRange& r = ranges[i];
+        const bool joins = i > 0 && ranges[i - 1].unit == r.unit && !symbol_between(symbols, ranges[i - 1].end, r.start);
+        if (joins)
+            t.Segments.back().Length = r.end - t.Segments.back().Start;
+        else
+            add_segment(t, r.start, r.end, unit_names[r.unit]);
+        auto [slot, added] = unit_lines_of.try_emplace(r.unit, out.unit_lines.size());
+        if (added) out.unit_lines.push_back({unit_names[r.unit], units[r.unit].source, {}});
+        for (const TMfLine& line : sequence_lines(*r.sequence)) out.unit_lines[slot->second].lines.push_back(line);
+    }
+    for (UnitLines& u : out.unit_lines) {
+        std::stable_sort(u.lines.begin(), u.lines.end(), [](const TMfLine& a, const TMfLine& b) { return a.Address < b.Address; });
+        t.Lines.insert(t.Lines.end(), u.lines.begin(), u.lines.end());
+    }
+
+    // Code without line tables: a segment per run of functions from one object file, up to
+    // the next function of another file, the next unit or the end of the code.
+    std::vector<TMfSegment> covered = t.Segments;
+    std::stable_sort(covered.begin(), covered.end(), [](const TMfSegment& a, const TMfSegment& b) { return a.Start < b.Start; });
+    const auto covering = [&](std::uint32_t address) -> const TMfSegment* {
+        auto it = std::upper_bound(covered.begin(), covered.end(), address,
+                                   [](std::uint32_t a, const TMfSegment& s) { return a < s.Start; });
+        return it != covered.begin() && address - std::prev(it)->Start < std::prev(it)->Length ? &*std::prev(it) : nullptr;
+    };
+    const auto next_covered_start = [&](std::uint32_t address) {
+        auto it = std::upper_bound(covered.begin(), covered.end(), address,
+                                   [](std::uint32_t a, const TMfSegment& s) { return a < s.Start; });
+        return it == covered.end() ? l.CodeEnd : it->Start;
+    };
+    bool open = false;
+    for (std::size_t i = 0; i < symbols.size(); ++i) {
+        const Symbol& s = symbols[i];
+        if (covering(s.address)) {
+            open = false;
+            continue;
+        }
+        const std::string unit = unit_name_of_source(s.coff->file);
+        const std::uint32_t end =
+            std::min(i + 1 < symbols.size() ? symbols[i + 1].address : l.CodeEnd, next_covered_start(s.address));
+        if (unit.empty()) {
+            open = false;
+        } else if (open && t.Segments.back().Name == unit && t.Segments.back().Start + t.Segments.back().Length == s.address) {
+            t.Segments.back().Length = end - t.Segments.back().Start;
+        } else {
+            add_segment(t, s.address, end, unit);
+            open = true;
+        }
+    }
+    sort_debug_tables(t);
+
+    // Publics, named with the unit their code lies in.
+    for (const Symbol& s : symbols) {
+        auto it = std::upper_bound(t.Segments.begin(), t.Segments.end(), s.address,
+                                   [](std::uint32_t a, const TMfSegment& seg) { return a < seg.Start; });
+        std::string unit;
+        if (it != t.Segments.begin() && s.address - std::prev(it)->Start < std::prev(it)->Length)
+            unit = std::prev(it)->Name;
+        TMfPublic pub;
+        pub.IsCode = pub.Used = true;
+        pub.Address = s.address;
+        pub.Name = stored_symbol_name(s.coff->name, unit);
+        t.Publics.push_back(std::move(pub));
+    }
+    t.EntryAddress = headers->entry_point ? headers->image_base + headers->entry_point : 0;
+    return out;
+}
+
+}  // namespace roadsum

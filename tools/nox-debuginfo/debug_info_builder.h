@@ -1,0 +1,34 @@
+// The debug information of a linked executable, made from its COFF symbols and its DWARF line
+// tables: one segment per compilation unit (code without line tables is named after the
+// ".file" record of its symbols), every function symbol as a public, and every line record.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "crash/diag/map_file_types.h"
+#include "crash/diag/pe_headers.h"
+
+namespace roadsum {
+
+struct UnitLines {
+    std::string unit;
+    std::string source;          // the file the unit was compiled from
+    std::vector<TMfLine> lines;  // by address
+};
+
+struct BuiltDebugInfo {
+    PeHeaders headers;
+    ModuleLayout layout;  // at the image base
+    DebugTables tables;
+    std::vector<UnitLines> unit_lines;
+    std::uint32_t code_crc = 0;  // CRC-32 of the code section as stored in the file
+    std::string warning;         // a line table that could not be read, for the build log
+};
+
+std::optional<BuiltDebugInfo> build_debug_info(std::string_view file, std::string& error);
+
+}  // namespace roadsum

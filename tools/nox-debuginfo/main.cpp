@@ -1,0 +1,134 @@
+// nox-debuginfo: the debug information of a linked executable, as the crash reporter reads it.
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+
+#include "crash/diag/crc32.h"
+#include "crash/diag/debug_container.h"
+#include "crash/diag/packed_debug_stream.h"
+#include "debug_info_builder.h"
+#include "image_compare.h"
+#include "map_text_writer.h"
+#include "settings_patch.h"
+
+namespace {
+
+using namespace roadsum;
+
+const char kUsage[] =
+    "usage: nox-debuginfo build EXE [--map FILE] [--nox FILE] [--minimal FILE]\n"
+    "                     [--settings STREAM --settings-out FILE]\n"
+    "       nox-debuginfo compare FIRST SECOND\n"
+    "\n"
+    "build    reads the executable's symbols and DWARF line tables and writes its debug\n"
+    "         information: --map as a text map, --nox as the packed container (the resource\n"
+    "         \"NOX\"/\"EXCEPT\" or a \".nox\" file beside the executable), --minimal as a\n"
+    "         container of minimal information (no names, no lines). With --settings, the\n"
+    "         compiled settings resource STREAM is written to --settings-out with its\n"
+    "         MinDebugInfo text set to the identification of the full container.\n"
+    "compare  checks that SECOND holds the code and data of FIRST at the same addresses and a\n"
+    "         correct header checksum (after a second link that added resources).\n"
+    "\n"
+    "Exit status: 0 on success, 1 when an input is wrong, 2 on wrong usage.\n";
+
+int usage_error(const std::string& problem) {
+    std::fprintf(stderr, "nox-debuginfo: %s\n\n%s", problem.c_str(), kUsage);
+    return 2;
+}
+
+int failure(const std::string& problem) {
+    std::fprintf(stderr, "nox-debuginfo: %s\n", problem.c_str());
+    return 1;
+}
+
+std::optional<std::string> read_file(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool write_file(const std::string& path, const std::string& data) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    return out.write(data.data(), static_cast<std::streamsize>(data.size())) && out.flush();
+}
+
+struct BuildOptions {
+    std::string exe, map, nox, minimal, settings, settings_out;
+};
+
+int build(const BuildOptions& o) {
+    const auto file = read_file(o.exe);
+    if (!file) return failure("cannot read " + o.exe);
+    std::string error;
+    const std::optional<BuiltDebugInfo> info = build_debug_info(*file, error);
+    if (!info) return failure(o.exe + ": " + error);
+    if (!info->warning.empty()) std::fprintf(stderr, "nox-debuginfo: %s: %s\n", o.exe.c_str(), info->warning.c_str());
+
+    const std::string stream = write_packed_debug_stream(info->tables, false, info->layout.CodeStart);
+    const std::uint32_t id1 = crc32(bytes_of(stream)), id2 = info->code_crc;
+    const std::string container = write_debug_container(stream, id1, id2, 0);
+    if (container.empty()) return failure("compression failed");
+    const std::string identification = debug_identification(static_cast<std::uint32_t>(container.size()), id1, id2);
+
+    if (!o.map.empty() && !write_file(o.map, write_map_text(*info))) return failure("cannot write " + o.map);
+    if (!o.nox.empty() && !write_file(o.nox, container)) return failure("cannot write " + o.nox);
+    if (!o.minimal.empty()) {
+        const std::string minimal =
+            write_debug_container(write_packed_debug_stream(info->tables, true, info->layout.CodeStart), id1, id2,
+                                  kDebugContainerMinimal);
+        if (minimal.empty() || !write_file(o.minimal, minimal)) return failure("cannot write " + o.minimal);
+    }
+    if (!o.settings.empty()) {
+        auto settings = read_file(o.settings);
+        if (!settings) return failure("cannot read " + o.settings);
+        if (!set_min_debug_info(*settings, identification, error)) return failure(o.settings + ": " + error);
+        if (!write_file(o.settings_out, *settings)) return failure("cannot write " + o.settings_out);
+    }
+    std::printf("%s: %zu units, %zu publics, %zu lines; identification %s\n", o.exe.c_str(),
+                info->tables.Segments.size(), info->tables.Publics.size(), info->tables.Lines.size(),
+                identification.c_str());
+    return 0;
+}
+
+int compare(const std::string& first_path, const std::string& second_path) {
+    const auto first = read_file(first_path), second = read_file(second_path);
+    if (!first || !second) return failure("cannot read " + (first ? second_path : first_path));
+    const std::string difference = compare_images(*first, *second);
+    if (!difference.empty()) return failure(second_path + " does not match " + first_path + ": " + difference);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return usage_error("no command");
+    const std::string command = argv[1];
+    if (command == "compare") {
+        if (argc != 4) return usage_error("compare takes two files");
+        return compare(argv[2], argv[3]);
+    }
+    if (command != "build") return usage_error("unknown command " + command);
+    BuildOptions o;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        std::string* target = arg == "--map" ? &o.map
+                              : arg == "--nox" ? &o.nox
+                              : arg == "--minimal" ? &o.minimal
+                              : arg == "--settings" ? &o.settings
+                              : arg == "--settings-out" ? &o.settings_out
+                                                        : nullptr;
+        if (target) {
+            if (i + 1 >= argc) return usage_error(arg + " needs a file");
+            *target = argv[++i];
+        } else if (arg.rfind("--", 0) == 0 || !o.exe.empty()) {
+            return usage_error("unexpected " + arg);
+        } else {
+            o.exe = arg;
+        }
+    }
+    if (o.exe.empty()) return usage_error("no executable");
+    if (o.settings.empty() != o.settings_out.empty()) return usage_error("--settings and --settings-out go together");
+    return build(o);
+}

@@ -21,6 +21,9 @@ start_wine_session() {
   export DISPLAY=:$display
   # Wine's background services inherit open descriptors; detached from ours, nothing waits on them.
   mkdir -p "$WINEPREFIX"
+  # A server left over for this prefix would keep its desktop on another display.
+  wineserver -k </dev/null >/dev/null 2>&1
+  wineserver -w </dev/null >/dev/null 2>&1
   wineserver -p </dev/null >/dev/null 2>&1
   wineboot -i </dev/null >/dev/null 2>&1
   # One virtual desktop for all test windows: Wine draws their frames as on Windows, and

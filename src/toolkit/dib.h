@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "toolkit/color.h"
@@ -15,6 +16,8 @@ namespace roadsum {
 class TDib24 {
 public:
     TDib24(int width, int height);
+    // A copy of a bitmap of any format; null for no bitmap, an empty one, or one unreadable.
+    static std::unique_ptr<TDib24> FromBitmap(HBITMAP picture);
     TDib24(const TDib24&) = delete;
     TDib24& operator=(const TDib24&) = delete;
     ~TDib24();

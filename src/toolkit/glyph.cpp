@@ -3,30 +3,19 @@
 #include <algorithm>
 
 #include "toolkit/canvas.h"
+#include "toolkit/dib.h"
 
 namespace roadsum {
 
 TGlyph TGlyph::FromBitmap(HBITMAP bitmap) {
     TGlyph glyph;
-    BITMAP info{};
-    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight == 0) return glyph;
-    int width = info.bmWidth, height = std::abs(info.bmHeight);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    std::vector<DWORD> bits(static_cast<std::size_t>(width) * height);
-    HDC dc = GetDC(nullptr);
-    int rows = GetDIBits(dc, bitmap, 0, height, bits.data(), &bi, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, dc);
-    if (rows != height) return glyph;
-    glyph.width_ = width;
-    glyph.height_ = height;
-    glyph.pixels_.reserve(bits.size());
-    for (DWORD p : bits) glyph.pixels_.push_back(RGBColor((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+    std::unique_ptr<TDib24> copy = TDib24::FromBitmap(bitmap);
+    if (!copy) return glyph;
+    glyph.width_ = copy->Width();
+    glyph.height_ = copy->Height();
+    glyph.pixels_.reserve(static_cast<std::size_t>(glyph.width_) * glyph.height_);
+    for (int y = 0; y < glyph.height_; ++y)
+        for (int x = 0; x < glyph.width_; ++x) glyph.pixels_.push_back(copy->Pixel(x, y));
     return glyph;
 }
 

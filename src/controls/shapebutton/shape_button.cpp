@@ -243,7 +243,7 @@ void TShapeButton::SetGradientAngle(int value) {
 void TShapeButton::SetGradientFixed(bool value) { gradient_fixed_ = value; }
 
 void TShapeButton::SetGradientBitmap(HBITMAP picture) {
-    gradient_bitmap_ = CopyPicture(picture);
+    gradient_bitmap_ = TDib24::FromBitmap(picture);
     FullRebuild();
 }
 
@@ -256,7 +256,7 @@ void TShapeButton::SetGradientBitmapLine(int value) {
 // ---- Glyphs
 
 void TShapeButton::SetMainBitmap(HBITMAP picture) {
-    main_bitmap_ = CopyPicture(picture);
+    main_bitmap_ = TDib24::FromBitmap(picture);
     Rerender();
 }
 
@@ -294,7 +294,7 @@ void TShapeButton::SetBitmapVAlign(TShapeVAlign value) {
 
 // ---- Animations
 
-void TShapeButton::SetAnimationBitmap(Animation& a, HBITMAP picture) { a.strip = CopyPicture(picture); }
+void TShapeButton::SetAnimationBitmap(Animation& a, HBITMAP picture) { a.strip = TDib24::FromBitmap(picture); }
 
 void TShapeButton::SetAnimationGlyphs(Animation& a, int value) {
     if (value > 0) a.glyphs = value;

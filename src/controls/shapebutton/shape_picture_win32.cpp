@@ -7,26 +7,6 @@
 
 namespace roadsum {
 
-std::unique_ptr<TDib24> CopyPicture(HBITMAP picture) {
-    BITMAP info{};
-    if (!picture || !GetObjectA(picture, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight == 0) return nullptr;
-    const int width = info.bmWidth, height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
-    auto copy = std::make_unique<TDib24>(width, height);
-    std::uint8_t* bits = copy->Bits();
-    if (!bits) return nullptr;
-    // Read as 24-bit top-down rows, the copy's own layout, whatever the picture's format.
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    bi.bmiHeader.biCompression = BI_RGB;
-    const ClientDC screen(nullptr);
-    if (GetDIBits(screen.get(), picture, 0, height, bits, &bi, DIB_RGB_COLORS) != height) return nullptr;
-    return copy;
-}
-
 ImageView PixelsOf(const TDib24* bitmap) {
     if (!bitmap) return {};
     return {bitmap->Bits(), bitmap->Width(), bitmap->Height(), bitmap->Stride()};

@@ -1,5 +1,5 @@
-// The pictures and regions of the shaped button on the system side: copying a bitmap into a
-// 24-bit one, a 24-bit bitmap seen as pixels, and regions of rectangle lists.
+// The pictures and regions of the shaped button on the system side: a 24-bit bitmap seen as
+// pixels, and regions of rectangle lists. (TDib24::FromBitmap copies a picture into a 24-bit one.)
 #pragma once
 
 #include <windows.h>
@@ -13,9 +13,6 @@
 #include "toolkit/gdi.h"
 
 namespace roadsum {
-
-// A 24-bit copy of the picture; null (empty) for no picture or one of zero height.
-std::unique_ptr<TDib24> CopyPicture(HBITMAP picture);
 
 // The bitmap's pixels; empty for no bitmap.
 ImageView PixelsOf(const TDib24* bitmap);

@@ -26,11 +26,11 @@ const Code& code() {
         Code out;
         for (const char* path : {ROADSUM_DISASM_SAMPLE_O2, ROADSUM_DISASM_SAMPLE_O0}) {
             std::ifstream in(path, std::ios::binary);
-            std::vector<std::uint8_t> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
             std::string error;
             const auto image = roadsum::PeImage::parse(std::move(file), error);
             if (!image) continue;
-            for (const roadsum::PeSection& s : image->sections()) {
+            for (const roadsum::PeSectionHeader& s : image->sections()) {
                 if (!s.is_code()) continue;
                 std::vector<std::uint8_t> bytes(s.virtual_size);
                 if (!image->read(image->image_base() + s.virtual_address, bytes.data(), s.virtual_size)) continue;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "crash/diag/map_file.h"
+#include "crash/diag/pe_headers.h"
 
 namespace {
 

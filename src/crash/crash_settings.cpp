@@ -5,16 +5,12 @@
 
 #include "crash/settings_context.h"
 #include "crash/settings_defaults.h"
+#include "crash/file_names.h"
 #include "crash/text_lists.h"
 
 namespace roadsum {
 
 namespace {
-
-std::string_view file_name_of(std::string_view path) {
-    std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
 
 std::string_view without_extension(std::string_view name) { return name.substr(0, name.rfind('.')); }
 

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "crash/file_names.h"
 #include "crash/text_lists.h"
 
 namespace roadsum {
@@ -10,10 +11,7 @@ std::optional<Attachment> complete_attachment(std::string_view file, std::string
                                               std::string_view zip, std::string_view field) {
     if (file.empty()) return std::nullopt;
     Attachment a{std::string(file), std::string(send_as), std::string(zip), std::string(field)};
-    if (a.send_as.empty()) {
-        std::size_t slash = a.file.find_last_of("\\/");
-        a.send_as = slash == std::string::npos ? a.file : a.file.substr(slash + 1);
-    }
+    if (a.send_as.empty()) a.send_as = file_name_of(a.file);
     if (a.field.empty()) a.field = a.send_as.substr(0, a.send_as.rfind('.'));
     return a;
 }

@@ -86,6 +86,19 @@ class BadInput(unittest.TestCase):
         finally:
             os.unlink(f.name)
 
+    def test_headers_cut_short(self):
+        with open(SAMPLE, "rb") as f:
+            image = f.read()
+        pe = int.from_bytes(image[0x3C:0x40], "little")
+        with tempfile.NamedTemporaryFile(suffix=".exe", delete=False) as f:
+            f.write(image[: pe + 24 + 40])
+        try:
+            code, _, err = run(f.name)
+            self.assertEqual(code, 1)
+            self.assertIn("headers are cut short", err)
+        finally:
+            os.unlink(f.name)
+
     def test_usage(self):
         self.assertEqual(run()[0], 2)
         self.assertEqual(run("--function", "xyz", SAMPLE)[0], 2)

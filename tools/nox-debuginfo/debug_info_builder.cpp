@@ -93,7 +93,7 @@ void add_segment(DebugTables& t, std::uint32_t start, std::uint32_t end, const s
 
 std::optional<BuiltDebugInfo> build_debug_info(std::string_view file, std::string& error) {
     const PeFileImage image{std::string(file)};
-    std::optional<PeHeaders> headers = image.valid() ? read_pe_headers(image) : std::nullopt;
+    const std::optional<PeHeaders>& headers = image.headers();
     if (!headers) {
         error = "not a 32-bit PE image";
         return std::nullopt;

@@ -13,8 +13,7 @@ namespace {
 constexpr std::uint32_t kDiscardable = 0x02000000;
 
 std::optional<PeHeaders> headers_of(std::string_view file) {
-    const PeFileImage image{std::string(file)};
-    return image.valid() ? read_pe_headers(image) : std::nullopt;
+    return PeFileImage{std::string(file)}.headers();
 }
 
 std::string_view stored_bytes(std::string_view file, const PeSectionHeader& s) {

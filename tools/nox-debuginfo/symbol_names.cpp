@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+#include "crash/file_names.h"
+
 namespace roadsum {
 
 namespace {
@@ -181,8 +183,7 @@ std::string plain_c_name(std::string_view raw) {
 }  // namespace
 
 std::string unit_name_of_source(std::string_view path) {
-    const std::size_t slash = path.find_last_of("\\/");
-    if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
+    path = file_name_of(path);
     const std::size_t dot = path.rfind('.');
     if (dot != std::string_view::npos && dot > 0) path = path.substr(0, dot);
     std::string unit;

@@ -17,6 +17,7 @@
 
 #include "crash/diag/function_listing.h"
 #include "crash/diag/linear_listing.h"
+#include "crash/file_names.h"
 #include "crash/diag/x86_format.h"
 #include "pe_image.h"
 #include "verify_functions.h"
@@ -42,15 +43,10 @@ std::optional<std::uint32_t> parse_number(std::string text, int base) {
     return static_cast<std::uint32_t>(v);
 }
 
-std::string base_name(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 void list_linearly(const PeImage& image, const PeSymbols& symbols, bool lengths) {
     const PeMemoryReader reader(image);
     std::string out;
-    for (const PeSection& s : image.sections()) {
+    for (const PeSectionHeader& s : image.sections()) {
         if (!s.is_code()) continue;
         const std::uint32_t begin = image.image_base() + s.virtual_address;
         disassemble_linear(reader, begin, begin + s.virtual_size, &symbols, !lengths,
@@ -105,14 +101,14 @@ int main(int argc, char** argv) {
         std::cerr << "nox-disasm: cannot open " << path << "\n";
         return 1;
     }
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::string error;
     const std::optional<PeImage> image = PeImage::parse(std::move(bytes), error);
     if (!image) {
         std::cerr << "nox-disasm: " << path << ": " << error << "\n";
         return 1;
     }
-    const PeSymbols symbols(*image, base_name(path));
+    const PeSymbols symbols(*image, std::string(file_name_of(path)));
 
     if (verify) {
         const FunctionCheck check = verify_functions(*image);

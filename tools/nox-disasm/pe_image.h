@@ -8,19 +8,10 @@
 #include <vector>
 
 #include "crash/diag/memory_reader.h"
+#include "crash/diag/pe_headers.h"
 #include "crash/diag/symbol_lookup.h"
 
 namespace roadsum {
-
-struct PeSection {
-    std::string name;
-    std::uint32_t virtual_address = 0;  // relative to the image base
-    std::uint32_t virtual_size = 0;
-    std::uint32_t raw_offset = 0;
-    std::uint32_t raw_size = 0;
-    std::uint32_t characteristics = 0;
-    bool is_code() const { return (characteristics & 0x20) != 0; }
-};
 
 struct PeName {
     std::uint32_t address = 0;  // virtual address
@@ -35,12 +26,12 @@ struct PeName {
 class PeImage {
 public:
     // Parses the file's bytes; nullopt with error set when it is not a 32-bit PE image.
-    static std::optional<PeImage> parse(std::vector<std::uint8_t> file, std::string& error);
+    static std::optional<PeImage> parse(std::string file, std::string& error);
 
-    std::uint32_t image_base() const { return image_base_; }
-    std::uint32_t image_size() const { return image_size_; }
-    std::uint32_t entry_point() const { return entry_point_; }
-    const std::vector<PeSection>& sections() const { return sections_; }
+    std::uint32_t image_base() const { return headers().image_base; }
+    std::uint32_t image_size() const { return headers().image_size; }
+    std::uint32_t entry_point() const { return headers().entry_point; }
+    const std::vector<PeSectionHeader>& sections() const { return headers().sections; }
     // Exports, COFF symbols and import slots ("Name (module.dll)"), sorted by address.
     const std::vector<PeName>& names() const { return names_; }
     // The range a function's code may lie in: the code sections widened by the data range.
@@ -50,17 +41,16 @@ public:
     bool read(std::uint32_t address, void* buffer, std::uint32_t count) const;
 
 private:
-    bool read_rva(std::uint32_t rva, void* buffer, std::uint32_t count) const;
+    explicit PeImage(std::string file) : mapped_(std::move(file)) {}
+    const PeHeaders& headers() const { return *mapped_.headers(); }
     std::string read_string(std::uint32_t rva) const;
-    void read_exports(std::uint32_t rva, std::uint32_t size);
+    void read_exports(PeDataDirectory directory);
     void read_imports(std::uint32_t rva);
-    void read_coff_symbols(std::uint32_t offset, std::uint32_t count);
+    void read_coff_symbols();
 
-    std::vector<std::uint8_t> file_;
-    std::uint32_t image_base_ = 0, image_size_ = 0, entry_point_ = 0, headers_size_ = 0;
-    std::uint32_t base_of_code_ = 0, size_of_code_ = 0, base_of_data_ = 0, size_of_data_ = 0;
-    std::vector<PeSection> sections_;
+    PeFileImage mapped_;
     std::vector<PeName> names_;
+    std::uint32_t code_begin_ = 0, code_end_ = 0;
 };
 
 // Memory of the image as mapped at its preferred base.

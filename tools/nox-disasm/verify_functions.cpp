@@ -13,7 +13,7 @@ FunctionCheck verify_functions(const PeImage& image) {
     const PeMemoryReader reader(image);
     std::string faults;
     int shown = 0;
-    for (const PeSection& s : image.sections()) {
+    for (const PeSectionHeader& s : image.sections()) {
         if (!s.is_code()) continue;
         const std::uint32_t begin = image.image_base() + s.virtual_address, end = begin + s.virtual_size;
         std::vector<std::uint32_t> starts;

@@ -2,14 +2,10 @@
 
 #include <algorithm>
 
+#include "crash/file_names.h"
 #include "crash/text_lists.h"
 
 namespace roadsum {
-
-std::string file_name_of(const std::string& path) {
-    const std::size_t slash = path.find_last_of("\\/");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 void TMapFile::set_layout(const ModuleLayout& layout) {
     ModuleHandle = layout.ModuleHandle;
@@ -73,10 +69,14 @@ LineLookup TMapFile::FindLine(std::uint32_t address) const {
     return result;
 }
 
+std::string TMapFile::ModuleFileName() const {
+    return std::string(file_name_of(ReportedPath.empty() ? ModulePath : ReportedPath));
+}
+
 bool TMapFile::GetMapFileInfos(std::uint32_t address, MapFileInfos& out) const {
     if (!Loaded) return false;
     out = {};
-    out.ModuleName = file_name_of(ReportedPath.empty() ? ModulePath : ReportedPath);
+    out.ModuleName = ModuleFileName();
     const TMfPublic pub = FindPublic(address);
     const UnmangledName display = Unmangle(pub.Name);
     out.UnitName = FindSegment(address, true).Name;

@@ -67,6 +67,9 @@ public:
     std::uint32_t EntryAddress = 0;
     std::string MinDebugInfo;  // set when only minimal data was found
 
+    // The module's file name as the report shows it: the reported path's, else the module's.
+    std::string ModuleFileName() const;
+
     // The code (or data) segment with Start <= address < Start + Length; empty when none.
     TMfSegment FindSegment(std::uint32_t address, bool code = true) const;
     // The public with the greatest address not above address; the last public only below
@@ -88,8 +91,5 @@ private:
     void set_layout(const ModuleLayout& layout);
     friend class MapFileLoader;
 };
-
-// The file name of a path, without its folder.
-std::string file_name_of(const std::string& path);
 
 }  // namespace roadsum

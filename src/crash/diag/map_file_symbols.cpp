@@ -16,7 +16,7 @@ bool MapFileSymbols::module_at(std::uint32_t address, ModuleInfo& out) const {
     out.image_end = map_->ImageSize ? map_->ModuleHandle + map_->ImageSize : map_->CodeEnd;
     out.code_begin = map_->CodeStart;
     out.code_end = map_->CodeEnd;
-    out.file_name = file_name_of(map_->ReportedPath.empty() ? map_->ModulePath : map_->ReportedPath);
+    out.file_name = map_->ModuleFileName();
     out.main_module = main_module_;
     return true;
 }

@@ -1,5 +1,7 @@
 #include "crash/diag/memory_reader.h"
 
+#include "crash/diag/little_endian.h"
+
 namespace roadsum {
 
 std::uint32_t read_available(const MemoryReader& reader, std::uint32_t address, std::uint8_t* buffer,
@@ -23,7 +25,7 @@ std::uint32_t read_available(const MemoryReader& reader, std::uint32_t address, 
 bool read_dword(const MemoryReader& reader, std::uint32_t address, std::uint32_t& value) {
     std::uint8_t b[4];
     if (!reader.try_read(address, b, 4)) return false;
-    value = load_le32(b);
+    value = get_le32(b);
     return true;
 }
 

@@ -24,11 +24,6 @@ public:
 std::uint32_t read_available(const MemoryReader& reader, std::uint32_t address, std::uint8_t* buffer,
                              std::uint32_t max);
 
-// The little-endian dword at bytes.
-inline std::uint32_t load_le32(const std::uint8_t* bytes) {
-    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
-}
-
 // Little-endian dword at address; false when unreadable.
 bool read_dword(const MemoryReader& reader, std::uint32_t address, std::uint32_t& value);
 

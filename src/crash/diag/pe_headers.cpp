@@ -184,15 +184,12 @@ PeFileImage::PeFileImage(std::string file, std::uint32_t base) : file_(std::move
     // The headers map one to one onto the file's start, so they are read before the sections
     // are known.
     headers_size_ = static_cast<std::uint32_t>(std::min<std::size_t>(file_.size(), 0xFFFFFFFFu));
-    const std::optional<PeHeaders> h = read_pe_headers(*this);
+    std::optional<PeHeaders> h = read_pe_headers(*this);
     headers_size_ = 0;
     if (!h) return;
     headers_size_ = std::min<std::uint32_t>(h->headers_size, static_cast<std::uint32_t>(file_.size()));
-    for (const PeSectionHeader& s : h->sections)
-        sections_.push_back({s.virtual_address, s.virtual_size, s.raw_offset, s.raw_size});
-    preferred_base_ = h->image_base;
     base_ = base ? base : h->image_base;
-    valid_ = true;
+    headers_ = std::move(h);
 }
 
 bool PeFileImage::read(std::uint32_t rva, void* buffer, std::uint32_t count) const {
@@ -202,9 +199,10 @@ bool PeFileImage::read(std::uint32_t rva, void* buffer, std::uint32_t count) con
         std::memcpy(out, file_.data() + rva, count);
         return true;
     }
-    for (const Section& s : sections_) {
-        if (rva < s.rva || rva - s.rva >= s.virtual_size) continue;
-        const std::uint32_t at = rva - s.rva;
+    if (!headers_) return false;
+    for (const PeSectionHeader& s : headers_->sections) {
+        if (rva < s.virtual_address || rva - s.virtual_address >= s.virtual_size) continue;
+        const std::uint32_t at = rva - s.virtual_address;
         if (count > s.virtual_size - at) return false;
         // The part backed by the file, then zeros.
         const std::uint32_t backed = at < s.raw_size ? std::min(count, s.raw_size - at) : 0;

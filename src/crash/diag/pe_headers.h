@@ -52,6 +52,27 @@ std::optional<PeHeaders> read_pe_headers(const ModuleImage& image);
 // uninitialised data.
 ModuleLayout module_layout(const PeHeaders& headers, std::uint32_t base);
 
+// An image file's bytes, mapped as the loader would map them: headers at 0, each section at
+// its virtual address, zeros past a section's raw data.
+class PeFileImage final : public ModuleImage {
+public:
+    // base 0: the image base that the file's header asks for.
+    explicit PeFileImage(std::string file, std::uint32_t base = 0);
+
+    bool valid() const { return headers_.has_value(); }
+    // The headers read from the file; set exactly when the image is valid.
+    const std::optional<PeHeaders>& headers() const { return headers_; }
+    std::uint32_t base() const override { return base_; }
+    std::uint32_t preferred_base() const { return valid() ? headers_->image_base : 0; }
+    bool read(std::uint32_t rva, void* buffer, std::uint32_t count) const override;
+    const std::string& file() const { return file_; }
+
+private:
+    std::string file_;
+    std::optional<PeHeaders> headers_;
+    std::uint32_t headers_size_ = 0, base_ = 0;
+};
+
 // A resource type or name: a text (compared ignoring case) or a number.
 using ResourceId = std::variant<std::string_view, std::uint16_t>;
 inline constexpr std::uint16_t kRtRcdata = 10;

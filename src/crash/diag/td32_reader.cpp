@@ -4,6 +4,7 @@
 
 #include "crash/diag/bounded_bytes.h"
 #include "crash/diag/segment_address.h"
+#include "crash/file_names.h"
 
 namespace roadsum {
 
@@ -21,8 +22,7 @@ struct Subsection {
 };
 
 std::string unit_of_module_name(std::string_view name) {
-    const std::size_t slash = name.find_last_of("\\/");
-    if (slash != std::string_view::npos) name.remove_prefix(slash + 1);
+    name = file_name_of(name);
     const std::size_t dot = name.rfind('.');
     if (dot != std::string_view::npos && dot > 0) name = name.substr(0, dot);
     return std::string(name);

@@ -9,6 +9,7 @@
 
 #include "crash/diag/debug_files.h"
 #include "crash/diag/map_file.h"
+#include "crash/diag/pe_headers.h"
 
 namespace roadsum::testing {
 

@@ -42,12 +42,7 @@ struct Handler {
 Handler pricelist_handler() {
     Handler h;
     std::string error;
-    const auto image = PeImage::parse(
-        [] {
-            const std::string bytes = file_bytes(roadsum_path());
-            return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
-        }(),
-        error);
+    const auto image = PeImage::parse(file_bytes(roadsum_path()), error);
     if (!image) return h;
     for (const PeName& n : image->names())  // the function itself, not its cold part
         if (n.name == "roadsum::TRoadsumFrm::PricelistBtnClick(roadsum::TObject*)") h.rva = n.address - image->image_base();

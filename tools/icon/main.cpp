@@ -1,8 +1,8 @@
 // roadsum-icon: writes Roadsum's application icon (16, 24, 32 and 48 pixels, each in 256
 // colours and in 32-bit colour with transparency) as an icon file.
 #include <cstdio>
-#include <fstream>
 
+#include "../common/tool_io.h"
 #include "ico_file.h"
 #include "roadsum_icon.h"
 
@@ -15,12 +15,8 @@ int main(int argc, char** argv) {
     std::vector<std::pair<IconImage, IconDepth>> images;
     for (IconDepth depth : {IconDepth::Colours256, IconDepth::Argb32})
         for (int size : {16, 24, 32, 48}) images.push_back({{size, roadsum_icon(size)}, depth});
-    auto bytes = ico_file(images);
-    std::ofstream out(argv[1], std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-        std::fprintf(stderr, "roadsum-icon: cannot write %s\n", argv[1]);
-        return 1;
-    }
+    const auto bytes = ico_file(images);
+    if (!roadsum::tool::write_file(argv[1], {reinterpret_cast<const char*>(bytes.data()), bytes.size()}))
+        return roadsum::tool::failure("roadsum-icon", std::string("cannot write ") + argv[1]);
     return 0;
 }

@@ -1,10 +1,9 @@
 // nox-debuginfo: the debug information of a linked executable, as the crash reporter reads it.
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 
+#include "../common/tool_io.h"
 #include "crash/diag/crc32.h"
 #include "crash/diag/debug_container.h"
 #include "crash/diag/packed_debug_stream.h"
@@ -33,26 +32,9 @@ const char kUsage[] =
     "\n"
     "Exit status: 0 on success, 1 when an input is wrong, 2 on wrong usage.\n";
 
-int usage_error(const std::string& problem) {
-    std::fprintf(stderr, "nox-debuginfo: %s\n\n%s", problem.c_str(), kUsage);
-    return 2;
-}
-
-int failure(const std::string& problem) {
-    std::fprintf(stderr, "nox-debuginfo: %s\n", problem.c_str());
-    return 1;
-}
-
-std::optional<std::string> read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-bool write_file(const std::string& path, const std::string& data) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    return out.write(data.data(), static_cast<std::streamsize>(data.size())) && out.flush();
-}
+int usage_error(const std::string& problem) { return tool::usage_error("nox-debuginfo", problem, kUsage); }
+int failure(const std::string& problem) { return tool::failure("nox-debuginfo", problem); }
+using tool::read_file, tool::write_file;
 
 struct BuildOptions {
     std::string exe, map, nox, minimal, settings, settings_out;

@@ -8,17 +8,15 @@
 //       decodes from each function symbol and checks it lands on the next one
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <string>
-#include <vector>
 
+#include "../common/tool_io.h"
 #include "crash/diag/function_listing.h"
 #include "crash/diag/linear_listing.h"
-#include "crash/file_names.h"
 #include "crash/diag/x86_format.h"
+#include "crash/file_names.h"
 #include "pe_image.h"
 #include "verify_functions.h"
 
@@ -96,14 +94,13 @@ int main(int argc, char** argv) {
     }
     if (path.empty() || (lengths && (function || verify))) return usage();
 
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::optional<std::string> bytes = tool::read_file(path);
+    if (!bytes) {
         std::cerr << "nox-disasm: cannot open " << path << "\n";
         return 1;
     }
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::string error;
-    const std::optional<PeImage> image = PeImage::parse(std::move(bytes), error);
+    const std::optional<PeImage> image = PeImage::parse(std::move(*bytes), error);
     if (!image) {
         std::cerr << "nox-disasm: " << path << ": " << error << "\n";
         return 1;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/tool_io.h"
 #include "crash/diag/map_file.h"
 #include "crash/diag/map_text_parser.h"
 #include "crash/diag/pe_headers.h"
@@ -36,10 +37,7 @@ const char kUsage[] =
 
 constexpr std::uint32_t kUsualCodeStart = 0x00401000, kUsualCodeOffset = 0x1000;
 
-int usage_error(const std::string& problem) {
-    std::fprintf(stderr, "nox-symbolize: %s\n\n%s", problem.c_str(), kUsage);
-    return 2;
-}
+int usage_error(const std::string& problem) { return tool::usage_error("nox-symbolize", problem, kUsage); }
 
 std::optional<std::uint32_t> parse_hex(std::string text) {
     if (text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0) text.erase(0, 2);

@@ -1,9 +1,7 @@
 // roadsum-pixmap: turns a text pixmap into a 24-bit bitmap file.
 #include <cstdio>
-#include <fstream>
-#include <iostream>
-#include <sstream>
 
+#include "../common/tool_io.h"
 #include "pixmap.h"
 
 int main(int argc, char** argv) {
@@ -11,21 +9,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: roadsum-pixmap INPUT.txt OUTPUT.bmp\n");
         return 2;
     }
-    std::ifstream in(argv[1], std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "roadsum-pixmap: cannot read %s\n", argv[1]);
-        return 1;
-    }
-    std::stringstream text;
-    text << in.rdbuf();
+    const auto text = roadsum::tool::read_file(argv[1]);
+    if (!text) return roadsum::tool::failure("roadsum-pixmap", std::string("cannot read ") + argv[1]);
     try {
-        auto bytes = roadsum::bmp_file(roadsum::parse_pixmap(text.str()));
-        std::ofstream out(argv[2], std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!out) {
-            std::fprintf(stderr, "roadsum-pixmap: cannot write %s\n", argv[2]);
-            return 1;
-        }
+        const auto bytes = roadsum::bmp_file(roadsum::parse_pixmap(*text));
+        if (!roadsum::tool::write_file(argv[2], {reinterpret_cast<const char*>(bytes.data()), bytes.size()}))
+            return roadsum::tool::failure("roadsum-pixmap", std::string("cannot write ") + argv[2]);
     } catch (const roadsum::PixmapError& e) {
         std::fprintf(stderr, "%s: %s\n", argv[1], e.what());
         return 1;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/tool_io.h"
 #include "calc/cost_model.h"
 #include "runtime/exceptions.h"
 
@@ -39,12 +40,7 @@ const char kUsage[] =
     "Exit status: 0 on success, 1 when the inputs are rejected (the message goes to\n"
     "standard error), 2 on wrong usage.\n";
 
-int usage_error(const std::string& problem) {
-    std::fprintf(stderr, "roadsum-calc: %s\n\n%s", problem.c_str(), kUsage);
-    return 2;
-}
-
-bool starts_with(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+int usage_error(const std::string& problem) { return roadsum::tool::usage_error("roadsum-calc", problem, kUsage); }
 
 }  // namespace
 
@@ -56,7 +52,7 @@ int main(int argc, char** argv) {
 
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        if (options_done || !starts_with(arg, "--")) {
+        if (options_done || !arg.starts_with("--")) {
             fields.push_back(arg);
         } else if (arg == "--") {
             options_done = true;
@@ -72,16 +68,16 @@ int main(int argc, char** argv) {
         } else if (arg == "--currency-after") {
             formats.positive_currency_format = 1;  // "1$"
             formats.negative_currency_format = 5;  // "-1$"
-        } else if (starts_with(arg, "--decimal=")) {
+        } else if (arg.starts_with("--decimal=")) {
             std::string c = arg.substr(10);
             if (c.size() != 1 || std::strchr("0123456789eE+- ", c[0]))
                 return usage_error("--decimal takes one character that is not a digit, e, a sign or a blank");
             formats.decimal_separator = c[0];
-        } else if (starts_with(arg, "--thousands=")) {
+        } else if (arg.starts_with("--thousands=")) {
             std::string c = arg.substr(12);
             if (c.size() > 1) return usage_error("--thousands takes one character or none");
             formats.thousands_separator = c;
-        } else if (starts_with(arg, "--currency=")) {
+        } else if (arg.starts_with("--currency=")) {
             formats.currency_symbol = arg.substr(11);
         } else {
             return usage_error("unknown option " + arg);

@@ -2,13 +2,12 @@
 // that resources hold, and back, so that resources are kept as sources and can be inspected.
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "../common/tool_io.h"
 #include "crash/component_stream.h"
 #include "crash/component_stream_text.h"
 #include "crash/settings_password.h"
@@ -53,27 +52,9 @@ const char kUsage[] =
     "Exit status: 0 on success, 1 when an input is wrong (the reason goes to standard error),\n"
     "2 on wrong usage.\n";
 
-int usage_error(const std::string& problem) {
-    std::fprintf(stderr, "roadsum-streamc: %s\n\n%s", problem.c_str(), kUsage);
-    return 2;
-}
-
-int failure(const std::string& problem) {
-    std::fprintf(stderr, "roadsum-streamc: %s\n", problem.c_str());
-    return 1;
-}
-
-std::optional<std::string> read_file(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-bool write_file(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out.flush());
-}
+int usage_error(const std::string& problem) { return roadsum::tool::usage_error("roadsum-streamc", problem, kUsage); }
+int failure(const std::string& problem) { return roadsum::tool::failure("roadsum-streamc", problem); }
+using roadsum::tool::read_file, roadsum::tool::write_file;
 
 // INPUT [-o OUTPUT]; output_required says whether -o must be given.
 struct Files {

@@ -50,12 +50,8 @@ void TImageList::Changed() {
 
 MaskedPicture GlyphCell(const TGlyph& glyph, int index, int cells) {
     if (glyph.Empty() || cells < 1) return {};
-    std::vector<TColor> pixels;
-    pixels.reserve(static_cast<std::size_t>(glyph.Width()) * glyph.Height());
-    for (int y = 0; y < glyph.Height(); ++y)
-        for (int x = 0; x < glyph.Width(); ++x) pixels.push_back(glyph.Pixel(x, y));
     int cell_width = glyph.Width() / cells;
-    return CutCell(pixels, glyph.Width(), glyph.Height(), index * cell_width, cell_width, glyph.TransparentColor());
+    return CutCell(glyph.Pixels(), glyph.Width(), glyph.Height(), index * cell_width, cell_width, glyph.TransparentColor());
 }
 
 MaskedPicture EmbossedPicture(const std::vector<std::uint8_t>& shape, int width, int height) {

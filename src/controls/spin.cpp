@@ -228,10 +228,6 @@ void TSpinEdit::KeyPress(char& key) {
     TCustomEdit::KeyPress(key);
 }
 
-void TSpinEdit::DoEnter() {
-    TCustomEdit::DoEnter();  // selects the whole text unless the mouse is down
-}
-
 void TSpinEdit::DoExit() {
     std::int32_t value = Value();
     if (ClampValue(value) != value) SetValue(value);
@@ -239,14 +235,16 @@ void TSpinEdit::DoExit() {
 }
 
 int TSpinEdit::MinHeight() const {
-    HDC dc = GetDC(nullptr);
+    const ClientDC screen(nullptr);
     TEXTMETRICA system{}, own{};
-    HGDIOBJ old = SelectObject(dc, GetStockObject(SYSTEM_FONT));
-    GetTextMetricsA(dc, &system);
-    SelectObject(dc, Font().Handle());
-    GetTextMetricsA(dc, &own);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    {
+        const SelectObjectScope font(screen.get(), GetStockObject(SYSTEM_FONT));
+        GetTextMetricsA(screen.get(), &system);
+    }
+    {
+        const SelectObjectScope font(screen.get(), Font().Handle());
+        GetTextMetricsA(screen.get(), &own);
+    }
     int smaller = std::min(system.tmHeight, own.tmHeight);
     return own.tmHeight + smaller / 4 + GetSystemMetrics(SM_CYBORDER) * 4 + 2;
 }
@@ -257,8 +255,8 @@ void TSpinEdit::SetBounds(int left, int top, int width, int height) {
 
 void TSpinEdit::Layout() {
     if (!HandleAllocated() || !button_) return;
-    if (Height() < MinHeight()) {
-        SetBounds(Left(), Top(), Width(), MinHeight());
+    if (const int least = MinHeight(); Height() < least) {
+        SetBounds(Left(), Top(), Width(), least);
         return;
     }
     int w = button_->Width();

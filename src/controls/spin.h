@@ -109,7 +109,6 @@ protected:
     void AfterCreateHandle() override;
     void KeyDown(WORD& key, UINT shift) override;
     void KeyPress(char& key) override;
-    void DoEnter() override;
     void DoExit() override;
     void Resize() override { Layout(); }
 

@@ -7,11 +7,7 @@ COLORREF ColorToRGB(TColor color) {
     return static_cast<COLORREF>(color) & 0xFFFFFF;
 }
 
-TCanvas::TCanvas(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {
-    SetBkMode(dc_, TRANSPARENT);
-}
-
-TCanvas::~TCanvas() { RestoreDC(dc_, saved_); }
+TCanvas::TCanvas(HDC dc) : dc_(dc), saved_(dc) { SetBkMode(dc_, TRANSPARENT); }
 
 void TCanvas::SetPen(TColor color, int width, int style) {
     HPEN pen = color == clNone ? static_cast<HPEN>(GetStockObject(NULL_PEN))
@@ -39,7 +35,6 @@ void TCanvas::SetFont(const TFont& font) {
 }
 
 void TCanvas::SetTextColor(TColor color) {
-    text_color_ = color;
     ::SetTextColor(dc_, ColorToRGB(color));
 }
 
@@ -65,8 +60,6 @@ void TCanvas::Line(int x1, int y1, int x2, int y2) {
 }
 
 void TCanvas::Pixel(int x, int y, TColor color) { SetPixel(dc_, x, y, ColorToRGB(color)); }
-
-TColor TCanvas::PixelColor(int x, int y) const { return static_cast<TColor>(GetPixel(dc_, x, y)); }
 
 void TCanvas::FillRegion(HRGN region) {
     ::FillRgn(dc_, region, static_cast<HBRUSH>(GetCurrentObject(dc_, OBJ_BRUSH)));

@@ -21,7 +21,6 @@ public:
     explicit TCanvas(HDC dc);  // borrowed
     TCanvas(const TCanvas&) = delete;
     TCanvas& operator=(const TCanvas&) = delete;
-    ~TCanvas();
 
     HDC Handle() const { return dc_; }
 
@@ -38,7 +37,6 @@ public:
     void Polyline(const std::vector<POINT>& points);
     void Line(int x1, int y1, int x2, int y2);  // the last point is not drawn
     void Pixel(int x, int y, TColor color);
-    TColor PixelColor(int x, int y) const;
     void FillRegion(HRGN region);
     // Closed figures: outline with the pen, inside with the brush.
     void Ellipse(const RECT& r);
@@ -66,10 +64,9 @@ public:
 
 private:
     HDC dc_;
-    int saved_;
     Pen pen_;
     Brush brush_;
-    TColor text_color_ = clWindowText;
+    SavedDC saved_;  // last, so the context lets go of the pen and brush before they are deleted
 };
 
 }  // namespace roadsum

@@ -17,7 +17,6 @@ constexpr TColor kSystemColorBit = static_cast<TColor>(0x80000000u);
 constexpr bool IsSystemColor(TColor c) { return (c & kSystemColorBit) != 0; }
 
 constexpr TColor clNone = 0x1FFFFFFF;
-constexpr TColor clDefault = 0x20000000;
 
 constexpr TColor clBlack = RGBColor(0, 0, 0);
 constexpr TColor clWhite = RGBColor(255, 255, 255);

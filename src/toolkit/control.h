@@ -32,11 +32,8 @@ enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum TAnchorKind : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
 enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
 
-// Messages the toolkit sends to its own windows.
+// The first of the messages that controls send to their own windows.
 constexpr UINT CM_BASE = WM_APP + 0x3000;
-constexpr UINT CM_MOUSEENTER = CM_BASE + 1;
-constexpr UINT CM_MOUSELEAVE = CM_BASE + 2;
-constexpr UINT CM_INVOKE = CM_BASE + 3;  // lParam: std::function<void()>*, run on the window's thread
 
 // Whether `key` is the accelerator that "&" marks in a caption ("&&" shows one "&").
 bool IsAccel(char key, const std::string& caption);

@@ -5,15 +5,25 @@
 
 namespace roadsum {
 
-TDib24::TDib24(int width, int height)
-    : width_(std::max(width, 1)), height_(std::max(height, 1)), stride_((width_ * 3 + 3) & ~3) {
+namespace {
+
+// 24-bit rows; a negative height puts the top row first.
+BITMAPINFO Info24(int width, int height) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_;  // top-down rows
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 24;
     info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
+}  // namespace
+
+TDib24::TDib24(int width, int height)
+    : width_(std::max(width, 1)), height_(std::max(height, 1)), stride_((width_ * 3 + 3) & ~3) {
+    BITMAPINFO info = Info24(width_, -height_);
     void* bits = nullptr;
     bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     bits_ = static_cast<std::uint8_t*>(bits);
@@ -28,13 +38,7 @@ std::unique_ptr<TDib24> TDib24::FromBitmap(HBITMAP picture) {
     std::uint8_t* bits = copy->Bits();
     if (!bits) return nullptr;
     // Read as 24-bit top-down rows, the copy's own layout, whatever the picture's format.
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = Info24(width, -height);
     const ClientDC screen(nullptr);
     if (GetDIBits(screen.get(), picture, 0, height, bits, &bi, DIB_RGB_COLORS) != height) return nullptr;
     return copy;
@@ -66,21 +70,22 @@ void TDib24::SetPixel(int x, int y, TColor rgb) {
 }
 
 void TDib24::Fill(TColor rgb) {
-    for (int y = 0; y < height_; ++y)
-        for (int x = 0; x < width_; ++x) SetPixel(x, y, rgb);
+    if (!Bits()) return;
+    for (int y = 0; y < height_; ++y) {
+        std::uint8_t* p = Row(y);
+        for (int x = 0; x < width_; ++x, p += 3) {
+            p[0] = static_cast<std::uint8_t>(BlueOf(rgb));
+            p[1] = static_cast<std::uint8_t>(GreenOf(rgb));
+            p[2] = static_cast<std::uint8_t>(RedOf(rgb));
+        }
+    }
 }
 
 bool TDib24::SaveToFile(const std::string& path) const {
     if (!bits_) return false;
     GdiFlush();
     DWORD size = static_cast<DWORD>(stride_) * height_;
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof info;
-    info.biWidth = width_;
-    info.biHeight = height_;  // rows bottom-up, as every reader expects
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
+    BITMAPINFOHEADER info = Info24(width_, height_).bmiHeader;  // rows bottom-up, as every reader expects
     info.biSizeImage = size;
     BITMAPFILEHEADER file{};
     file.bfType = 0x4D42;  // "BM"
@@ -90,7 +95,8 @@ bool TDib24::SaveToFile(const std::string& path) const {
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
     out.write(reinterpret_cast<const char*>(&info), sizeof info);
     for (int y = height_ - 1; y >= 0; --y) out.write(reinterpret_cast<const char*>(Row(y)), stride_);
-    return static_cast<bool>(out);
+    out.close();  // a full disk may only show here
+    return !out.fail();
 }
 
 }  // namespace roadsum

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "toolkit/property.h"
 #include "toolkit/screen.h"
 
 namespace roadsum {
@@ -23,47 +24,12 @@ TFont& TFont::operator=(const TFont& other) {
     return *this;
 }
 
-void TFont::SetName(std::string name) {
-    if (name != name_) {
-        name_ = std::move(name);
-        Changed();
-    }
-}
-
-void TFont::SetHeight(int height) {
-    if (height != height_) {
-        height_ = height;
-        Changed();
-    }
-}
-
-void TFont::SetStyle(TFontStyle style) {
-    if (!(style == style_)) {
-        style_ = style;
-        Changed();
-    }
-}
-
-void TFont::SetCharset(BYTE charset) {
-    if (charset != charset_) {
-        charset_ = charset;
-        Changed();
-    }
-}
-
-void TFont::SetEscapement(int tenths) {
-    if (tenths != escapement_) {
-        escapement_ = tenths;
-        Changed();
-    }
-}
-
-void TFont::SetPitch(TFontPitch pitch) {
-    if (pitch != pitch_) {
-        pitch_ = pitch;
-        Changed();
-    }
-}
+void TFont::SetName(std::string name) { SetProperty(name_, std::move(name), [this] { Changed(); }); }
+void TFont::SetHeight(int height) { SetProperty(height_, height, [this] { Changed(); }); }
+void TFont::SetStyle(TFontStyle style) { SetProperty(style_, style, [this] { Changed(); }); }
+void TFont::SetCharset(BYTE charset) { SetProperty(charset_, charset, [this] { Changed(); }); }
+void TFont::SetEscapement(int tenths) { SetProperty(escapement_, tenths, [this] { Changed(); }); }
+void TFont::SetPitch(TFontPitch pitch) { SetProperty(pitch_, pitch, [this] { Changed(); }); }
 
 bool TFont::SameAs(const TFont& o) const {
     return name_ == o.name_ && height_ == o.height_ && color_ == o.color_ && style_ == o.style_ &&

@@ -14,8 +14,11 @@ TGlyph TGlyph::FromBitmap(HBITMAP bitmap) {
     glyph.width_ = copy->Width();
     glyph.height_ = copy->Height();
     glyph.pixels_.reserve(static_cast<std::size_t>(glyph.width_) * glyph.height_);
-    for (int y = 0; y < glyph.height_; ++y)
-        for (int x = 0; x < glyph.width_; ++x) glyph.pixels_.push_back(copy->Pixel(x, y));
+    const std::uint8_t* bits = copy->Bits();  // blue, green, red; top row first
+    for (int y = 0; y < glyph.height_; ++y) {
+        const std::uint8_t* p = bits + static_cast<std::size_t>(y) * copy->Stride();
+        for (int x = 0; x < glyph.width_; ++x, p += 3) glyph.pixels_.push_back(RGBColor(p[2], p[1], p[0]));
+    }
     return glyph;
 }
 

@@ -22,6 +22,7 @@ public:
     int Width() const { return width_; }
     int Height() const { return height_; }
     TColor Pixel(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
+    const std::vector<TColor>& Pixels() const { return pixels_; }  // rows, top first
     TColor TransparentColor() const { return Empty() ? clNone : Pixel(0, height_ - 1); }
 
     // Draws cell `index` of `cells`, its top-left corner at (x, y).

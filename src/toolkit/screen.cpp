@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "toolkit/gdi.h"
+
 namespace roadsum {
 namespace {
 
@@ -11,9 +13,8 @@ int g_dpi = 0;
 
 int Screen::PixelsPerInch() {
     if (g_dpi == 0) {
-        HDC dc = GetDC(nullptr);
-        g_dpi = GetDeviceCaps(dc, LOGPIXELSY);
-        ReleaseDC(nullptr, dc);
+        const ClientDC screen(nullptr);
+        g_dpi = GetDeviceCaps(screen.get(), LOGPIXELSY);
         if (g_dpi <= 0) g_dpi = 96;
     }
     return g_dpi;

@@ -31,7 +31,6 @@ public:
 protected:
     void SetState(TButtonState state);
     void EnabledChanged() override;
-    bool Dragging() const { return dragging_; }
     void MouseEnter() override { Invalidate(); }
     void MouseLeave() override { Invalidate(); }
 

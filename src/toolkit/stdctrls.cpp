@@ -29,8 +29,6 @@ void TPanel::PaintWindow(TCanvas& canvas) {
 
 TLabel::TLabel(TWinControl* parent) : TGraphicControl(parent) { SetBounds(0, 0, 65, 17); }
 
-void TLabel::SetCaption(std::string caption) { TControl::SetCaption(std::move(caption)); }
-
 void TLabel::SetAlignment(TAlignment alignment) {
     if (alignment == alignment_) return;
     alignment_ = alignment;
@@ -91,13 +89,13 @@ std::string TLabel::DisplayText() const {
 // Takes the size of the text; a right-aligned label keeps its right edge.
 void TLabel::AdjustBounds() {
     if (!auto_size_) return;
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, Font().Handle());
     RECT r = {0, 0, word_wrap_ ? Width() : 0, 0};
-    std::string text = Caption().empty() ? " " : Caption();
-    ::DrawTextA(dc, text.data(), static_cast<int>(text.size()), &r, DrawFlags() | DT_CALCRECT);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    {
+        const ClientDC screen(nullptr);
+        const SelectObjectScope font(screen.get(), Font().Handle());
+        std::string text = Caption().empty() ? " " : Caption();
+        ::DrawTextA(screen.get(), text.data(), static_cast<int>(text.size()), &r, DrawFlags() | DT_CALCRECT);
+    }
     int left = Left();
     if (alignment_ == TAlignment::taRightJustify) left = Left() + Width() - r.right;
     SetBounds(left, Top(), r.right, r.bottom);

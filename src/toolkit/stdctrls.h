@@ -29,7 +29,6 @@ class TLabel : public TGraphicControl {
 public:
     explicit TLabel(TWinControl* parent);
 
-    void SetCaption(std::string caption) override;
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment alignment);
     bool AutoSize() const { return auto_size_; }

@@ -41,6 +41,28 @@ UINT KeyShift() {
     return shift;
 }
 
+// The child window a notification to its parent is about; null for other messages and for
+// those from menus and accelerators.
+HWND NotifyingChild(HWND parent, UINT message, LPARAM lparam) {
+    switch (message) {
+        case WM_COMMAND:
+        case WM_CTLCOLOREDIT: case WM_CTLCOLORSTATIC: case WM_CTLCOLORBTN: case WM_CTLCOLORLISTBOX:
+            return reinterpret_cast<HWND>(lparam);
+        case WM_NOTIFY:
+            return reinterpret_cast<const NMHDR*>(lparam)->hwndFrom;
+        case WM_DRAWITEM: {
+            const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+            return item->CtlType == ODT_MENU ? nullptr : item->hwndItem;
+        }
+        case WM_MEASUREITEM: {
+            const auto* item = reinterpret_cast<const MEASUREITEMSTRUCT*>(lparam);
+            return item->CtlType == ODT_MENU ? nullptr : GetDlgItem(parent, static_cast<int>(item->CtlID));
+        }
+        default:
+            return nullptr;
+    }
+}
+
 }  // namespace
 
 LRESULT CALLBACK ToolkitWndProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -397,8 +419,6 @@ void TWinControl::ColorChanged() {
     for (auto& c : controls_) c->ParentColorChanged();
 }
 
-void TWinControl::ParentColorChanged() { TControl::ParentColorChanged(); }
-
 void TWinControl::TextChanged() { Invalidate(); }
 
 void TWinControl::VisibleChanged() {
@@ -582,6 +602,10 @@ std::optional<LRESULT> TWinControl::Reflected(UINT message, WPARAM wparam, LPARA
 }
 
 LRESULT TWinControl::WndProc(UINT message, WPARAM wparam, LPARAM lparam) {
+    // Notifications go back to the control they are about, which handles them itself.
+    if (HWND about = NotifyingChild(handle_, message, lparam))
+        if (TWinControl* child = FromHandle(about); child && child != this)
+            if (auto r = child->Reflected(message, wparam, lparam)) return *r;
     switch (message) {
         case WM_PAINT:
             if (system_class_) break;
@@ -610,36 +634,6 @@ LRESULT TWinControl::WndProc(UINT message, WPARAM wparam, LPARAM lparam) {
             }
             return result;
         }
-        case WM_COMMAND:
-            if (lparam) {
-                if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lparam)); child && child != this)
-                    if (auto r = child->Reflected(message, wparam, lparam)) return *r;
-            }
-            break;
-        case WM_NOTIFY: {
-            auto* header = reinterpret_cast<NMHDR*>(lparam);
-            if (TWinControl* child = FromHandle(header->hwndFrom); child && child != this)
-                if (auto r = child->Reflected(message, wparam, lparam)) return *r;
-            break;
-        }
-        case WM_DRAWITEM: {
-            auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lparam);
-            if (item->CtlType != ODT_MENU)
-                if (TWinControl* child = FromHandle(item->hwndItem); child && child != this)
-                    if (auto r = child->Reflected(message, wparam, lparam)) return *r;
-            break;
-        }
-        case WM_MEASUREITEM: {
-            auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
-            if (item->CtlType != ODT_MENU)
-                if (TWinControl* child = FromHandle(GetDlgItem(handle_, static_cast<int>(item->CtlID))); child && child != this)
-                    if (auto r = child->Reflected(message, wparam, lparam)) return *r;
-            break;
-        }
-        case WM_CTLCOLOREDIT: case WM_CTLCOLORSTATIC: case WM_CTLCOLORBTN: case WM_CTLCOLORLISTBOX:
-            if (TWinControl* child = FromHandle(reinterpret_cast<HWND>(lparam)); child && child != this)
-                if (auto r = child->Reflected(message, wparam, lparam)) return *r;
-            break;
         case WM_MOUSEMOVE: case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
         case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK:
         case WM_LBUTTONUP: case WM_RBUTTONUP: case WM_MBUTTONUP: case WM_MOUSELEAVE: case WM_CAPTURECHANGED:

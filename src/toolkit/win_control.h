@@ -116,7 +116,6 @@ protected:
     void TextChanged() override;
     void VisibleChanged() override;
     void EnabledChanged() override;
-    void ParentColorChanged() override;
     // Background brush for the WM_CTLCOLOR replies of system-class children.
     HBRUSH ColorBrush();
 

@@ -1,9 +1,9 @@
 #include "automation.h"
 
 #include <cstdio>
-#include <fstream>
 #include <vector>
 
+#include "toolkit/dib.h"
 #include "toolkit/form.h"
 
 namespace roadsum::e2e {
@@ -186,33 +186,11 @@ std::string RoadsumProcess::MessageBoxText(HWND box) {
 bool RoadsumProcess::SaveScreenshot(const std::string& path) const {
     RECT r;
     GetWindowRect(window_, &r);
-    int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = h;  // bottom-up, as the file stores the rows
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 24;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    DWORD stride = (w * 3 + 3) & ~3, size = stride * h;
-    BITMAPFILEHEADER fh{0x4D42, static_cast<DWORD>(sizeof fh + sizeof bi.bmiHeader + size), 0, 0,
-                        sizeof fh + sizeof bi.bmiHeader};
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&fh), sizeof fh);
-    out.write(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof bi.bmiHeader);
-    out.write(static_cast<const char*>(bits), size);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return static_cast<bool>(out);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    const TDib24 shot(w, h);
+    const ClientDC screen(nullptr);
+    BitBlt(shot.DC(), 0, 0, w, h, screen.get(), r.left, r.top, SRCCOPY);
+    return shot.SaveToFile(path);
 }
 
 }  // namespace roadsum::e2e

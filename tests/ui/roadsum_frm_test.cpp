@@ -447,7 +447,7 @@ namespace {
 class ScaledScreen : public testing::ToolkitTest {
 protected:
     ScaledScreen() { Screen::SetPixelsPerInchForTesting(120); }
-    ~ScaledScreen() override { Screen::SetPixelsPerInchForTesting(96); }
+    ~ScaledScreen() override { Screen::SetPixelsPerInchForTesting(0); }  // the next call asks the screen again
 };
 
 TEST_F(ScaledScreen, LayoutAndFontsScaleWithTheScreensDotsPerInch) {

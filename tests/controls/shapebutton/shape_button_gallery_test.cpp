@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <fstream>
 #include <string>
 
 #include "controls/shapebutton/region_string.h"
@@ -32,20 +31,6 @@ constexpr std::array<std::pair<TColor, TColor>, 5> kPalette = {{
     {RGBColor(0x3D, 0x6D, 0xEF), RGBColor(0x10, 0x20, 0x60)},
     {RGBColor(0xE8, 0xE8, 0xE8), RGBColor(0x90, 0x90, 0x90)},
 }};
-
-bool SaveBitmap(const TDib24& image, const std::string& path) {
-    const int w = image.Width(), h = image.Height();
-    const DWORD stride = (w * 3 + 3) & ~3u, size = stride * h;
-    BITMAPINFOHEADER info{sizeof info, w, h, 1, 24, BI_RGB, size, 2835, 2835, 0, 0};  // rows bottom-up
-    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof file + sizeof info + size), 0, 0,
-                          static_cast<DWORD>(sizeof file + sizeof info)};
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info), sizeof info);
-    const std::uint8_t* bits = image.Bits();
-    for (int y = h - 1; y >= 0; --y) out.write(reinterpret_cast<const char*>(bits + y * image.Stride()), stride);
-    return static_cast<bool>(out);
-}
 
 class ShapeButtonGalleryTest : public ShapeButtonTest {
 protected:
@@ -230,7 +215,7 @@ TEST_F(ShapeButtonGalleryTest, EveryKindTurnedAndUnturnedInEachThreeDimensionalK
     custom->SetButtonColor1(RGBColor(0xE0, 0x40, 0x20));
     place(custom, "turned caption");
 
-    ASSERT_TRUE(SaveBitmap(gallery_, ROADSUM_SCREENSHOT_DIR "/shape-button-gallery.bmp"));
+    ASSERT_TRUE(gallery_.SaveToFile(ROADSUM_SCREENSHOT_DIR "/shape-button-gallery.bmp"));
     EXPECT_EQ(marked, kShapeButtonKindCount * kColumns + column) << "every button left its mark";
     EXPECT_TRUE(errors_.empty());
     DeleteObject(glyph_);

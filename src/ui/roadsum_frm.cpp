@@ -250,7 +250,7 @@ CostInputs TRoadsumFrm::Inputs() const {
     in.onsite_hours_per_day = OnsiteHoursPerDayTb->Text();
     in.stay_away = StayAwayCbx->Checked();
     in.allow_stretch_day = AllowStretchDayCbx->Checked();
-    in.no_weekend_home_trip = in.stay_away && NoWeekendHomeTripCbx->Checked();
+    in.no_weekend_home_trip = NoWeekendHomeTripCbx->Checked();  // the model counts it only with stay away
     return in;
 }
 

@@ -10,9 +10,6 @@ namespace roadsum {
 constexpr int kMinColorBands = 2;
 constexpr int kMaxColorBands = 256;
 
-// The nearest whole number, an exact half going to the even neighbour.
-int RoundHalfEven(double value);
-
 // The colours of `bands` bands (2 to 256) blending from one plain RGB colour to another:
 // band 0 is exactly `from`, the last one `to` up to rounding.
 std::vector<TColor> GradientBandColors(TColor from, TColor to, int bands);

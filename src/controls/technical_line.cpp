@@ -5,36 +5,34 @@
 namespace roadsum {
 namespace {
 
-void DrawShape(HDC dc, const LineShape& s) {
-    const Rect& r = s.rect;
-    auto point = [&](std::size_t i) { return POINT{s.points[i].x, s.points[i].y}; };
+void DrawShape(TCanvas& canvas, const LineShape& s) {
+    const RECT box{s.rect.left, s.rect.top, s.rect.right, s.rect.bottom};
     std::vector<POINT> pts;
-    for (std::size_t i = 0; i < s.points.size(); ++i) pts.push_back(point(i));
+    for (const Point& p : s.points) pts.push_back({p.x, p.y});
     switch (s.kind) {
         case LineShape::kLine:
-            MoveToEx(dc, pts[0].x, pts[0].y, nullptr);
-            LineTo(dc, pts[1].x, pts[1].y);
+            canvas.Line(pts[0].x, pts[0].y, pts[1].x, pts[1].y);
             break;
         case LineShape::kPolyline:
-            Polyline(dc, pts.data(), static_cast<int>(pts.size()));
+            canvas.Polyline(pts);
             break;
         case LineShape::kPolygon:
-            Polygon(dc, pts.data(), static_cast<int>(pts.size()));
+            canvas.Polygon(pts);
             break;
         case LineShape::kEllipse:
-            Ellipse(dc, r.left, r.top, r.right, r.bottom);
+            canvas.Ellipse(box);
             break;
         case LineShape::kRectangle:
-            Rectangle(dc, r.left, r.top, r.right, r.bottom);
+            canvas.Rectangle(box);
             break;
         case LineShape::kRoundRect:
-            RoundRect(dc, r.left, r.top, r.right, r.bottom, s.corner.x, s.corner.y);
+            canvas.RoundRect(box, s.corner.x, s.corner.y);
             break;
         case LineShape::kPie:
-            Pie(dc, r.left, r.top, r.right, r.bottom, pts[0].x, pts[0].y, pts[1].x, pts[1].y);
+            canvas.Pie(box, pts[0].x, pts[0].y, pts[1].x, pts[1].y);
             break;
         case LineShape::kArc:
-            Arc(dc, r.left, r.top, r.right, r.bottom, pts[0].x, pts[0].y, pts[1].x, pts[1].y);
+            canvas.Arc(box, pts[0].x, pts[0].y, pts[1].x, pts[1].y);
             break;
     }
 }
@@ -71,7 +69,7 @@ RECT TDecoGraphicControl::PaintBackground(TCanvas& canvas) {
         canvas.SetBrush(Color());
         canvas.FillRect(r);
     }
-    if (bevel_.Thickness() != 0) bevel_.Paint(canvas, r);
+    bevel_.Paint(canvas, r);
     return r;
 }
 
@@ -119,21 +117,21 @@ void TTechnicalLine::Paint(TCanvas& canvas) {
     RECT r = PaintBackground(canvas);
     course_.pen_width = line_settings_.Width();
     std::vector<LineShape> shapes = LineCourseShapes(course_, Rect{r.left, r.top, r.right, r.bottom});
-    DrawShapes(canvas.Handle(), shapes, &canvas);
+    DrawShapes(canvas, shapes, true);
     if (shape_only_) BuildRegion(shapes);
 }
 
-void TTechnicalLine::DrawShapes(HDC dc, const std::vector<LineShape>& shapes, TCanvas* canvas) {
+void TTechnicalLine::DrawShapes(TCanvas& canvas, const std::vector<LineShape>& shapes, bool styled) {
     TPen shadow_pen = line_settings_;
     shadow_pen.SetColor(shadow_color_);
     for (const LineShape& s : shapes) {
-        if (canvas) {
-            canvas->SetPen(s.shadow ? shadow_pen : line_settings_);
+        if (styled) {
+            canvas.SetPen(s.shadow ? shadow_pen : line_settings_);
             // Closed signs are filled unless the fill colour is none; strokes never are.
             bool filled = s.sign && fill_color_ != clNone;
-            canvas->SetBrush(filled ? (s.shadow ? shadow_color_ : fill_color_) : clNone);
+            canvas.SetBrush(filled ? (s.shadow ? shadow_color_ : fill_color_) : clNone);
         }
-        DrawShape(dc, s);
+        DrawShape(canvas, s);
     }
 }
 
@@ -146,12 +144,13 @@ void TTechnicalLine::BuildRegion(const std::vector<LineShape>& shapes) {
     Pen pen(ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT | PS_JOIN_MITER,
                          std::max(1, line_settings_.Width()), &brush, 0, nullptr));
     SelectObjectScope select(dc.get(), pen.get());
+    TCanvas canvas(dc.get());
     BeginPath(dc.get());
-    DrawShapes(dc.get(), shapes, nullptr);
+    DrawShapes(canvas, shapes, false);
     EndPath(dc.get());
     Region inside(PathToRegion(dc.get()));
     BeginPath(dc.get());
-    DrawShapes(dc.get(), shapes, nullptr);
+    DrawShapes(canvas, shapes, false);
     EndPath(dc.get());
     WidenPath(dc.get());
     Region outline(PathToRegion(dc.get()));

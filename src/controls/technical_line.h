@@ -45,7 +45,7 @@ public:
     void SetStandardStyle(TDecoStandardStyle v) { Set(s_.standard_style, v); }
 
     // How far the frame reaches in from every side; 0 draws nothing and takes no room.
-    int Thickness() const { return thickness_; }
+    int Thickness() const { return DecoBevelThickness(s_); }
     // Draws the frame on the edges of r and leaves r as the room inside it.
     void Paint(TCanvas& canvas, RECT& r) const;
 
@@ -55,7 +55,6 @@ private:
     template <typename V>
     void Set(V& field, V value) {
         SetProperty(field, value, [this] {
-            thickness_ = DecoBevelThickness(s_);
             if (OnChange) OnChange();
         });
     }
@@ -64,7 +63,6 @@ private:
     }
 
     DecoBevelSettings s_;
-    int thickness_ = DecoBevelThickness(s_);
 };
 
 // A windowless decorative control with a frame, transparent or filled with its colour.
@@ -137,9 +135,9 @@ private:
     void Set(V& field, V value) {
         SetProperty(field, value, [this] { Invalidate(); });
     }
-    // Draws the shapes; with a canvas in their pens and brushes, without one only their outlines
-    // (into a path).
-    void DrawShapes(HDC dc, const std::vector<LineShape>& shapes, TCanvas* canvas);
+    // Draws the shapes: styled, in the line's pens and fills; otherwise only their outlines in
+    // what the context holds (traced into a path).
+    void DrawShapes(TCanvas& canvas, const std::vector<LineShape>& shapes, bool styled);
     void BuildRegion(const std::vector<LineShape>& shapes);
 
     LineCourse course_;

@@ -101,7 +101,7 @@ void TCustomGraphicButton::Click() {
 void TCustomGraphicButton::MouseDown(TMouseButton button, UINT keys, int x, int y) {
     if (!Enabled()) return;
     TGraphicControl::MouseDown(button, keys, x, y);
-    if (x >= 0 && y >= 0 && x < Width() && y < Height()) {
+    if (HitTest(x, y)) {
         inside_ = pressed_ = true;
         Redraw();
     }
@@ -135,7 +135,7 @@ void TCustomGraphicButton::ShowDropDown() {
 void TCustomGraphicButton::MouseMove(UINT keys, int x, int y) {
     TGraphicControl::MouseMove(keys, x, y);
     if (!Enabled() || !MouseCapture()) return;
-    bool inside = x >= 0 && y >= 0 && x < Width() && y < Height();
+    bool inside = HitTest(x, y);
     if (inside != inside_) {
         inside_ = inside;
         Redraw();
@@ -372,9 +372,8 @@ void TTransparentButton::Paint(TCanvas& canvas) {
     int pw = picture ? picture->width : 0, ph = picture ? picture->height : 0;
     Point at = GlyphPosition(text_align_, Width(), Height(), pw, ph, spacing_);
     int glyph_top = at.y, glyph_bottom = at.y + ph;
-    bool pushed = look.pressed || look.down;
-    if (pushed && show_pressed_) at = {at.x + press_offset_, at.y + press_offset_};
-    if (look.inside && pushed && !transparent_) {
+    at = PressShifted(at, look);
+    if (look.inside && (look.pressed || look.down) && !transparent_) {
         int inset = static_cast<int>(std::min<unsigned>(border_width_, 1u << 16)) + 1;
         RECT r = {inset, inset, Width() - inset, Height() - inset};
         if (r.right > r.left && r.bottom > r.top) FillRect(canvas.Handle(), &r, CheckeredBrush());
@@ -382,6 +381,11 @@ void TTransparentButton::Paint(TCanvas& canvas) {
     if (picture) DrawMaskedPicture(canvas.Handle(), at.x, at.y, *picture);
     if (!Caption().empty()) PaintCaption(canvas, look, glyph_top, glyph_bottom);
     if (drop_arrow_ && DropDownMenu()) PaintDropArrow(canvas);
+}
+
+Point TTransparentButton::PressShifted(Point at, const ButtonLook& look) const {
+    if ((look.pressed || look.down) && show_pressed_) return {at.x + press_offset_, at.y + press_offset_};
+    return at;
 }
 
 void TTransparentButton::PaintCaption(TCanvas& canvas, const ButtonLook& look, int glyph_top, int glyph_bottom) {
@@ -392,7 +396,7 @@ void TTransparentButton::PaintCaption(TCanvas& canvas, const ButtonLook& look, i
     canvas.DrawText(Caption(), measured, layout | DT_CALCRECT);
     int tw = measured.right - measured.left, th = measured.bottom - measured.top;
     Point at = CaptionPosition(text_align_, Width(), Height(), tw, th, spacing_, glyph_top, glyph_bottom);
-    if ((look.pressed || look.down) && show_pressed_) at = {at.x + press_offset_, at.y + press_offset_};
+    at = PressShifted(at, look);
     RECT r = {at.x, at.y, at.x + tw, at.y + th};
     canvas.DrawCaption(Caption(), r, layout | DT_CENTER | DT_NOCLIP, look.enabled);
 }

@@ -209,6 +209,8 @@ private:
     void RebuildPictures();
     void PaintFrame(TCanvas& canvas, const ButtonLook& look);
     void PaintCaption(TCanvas& canvas, const ButtonLook& look, int glyph_top, int glyph_bottom);
+    // Where a picture or caption at `at` goes when the button shows itself pressed.
+    Point PressShifted(Point at, const ButtonLook& look) const;
     void PaintDropArrow(TCanvas& canvas);
 
     TGlyph glyph_;

@@ -1,20 +1,22 @@
 #include "controls/gradient_colors.h"
 
+#include "controls/shapebutton/contour_math.h"
+
 #include <gtest/gtest.h>
 
 namespace roadsum {
 namespace {
 
 TEST(GradientColors, RoundingTakesAnExactHalfToTheEvenNeighbour) {
-    EXPECT_EQ(RoundHalfEven(0.5), 0);
-    EXPECT_EQ(RoundHalfEven(1.5), 2);
-    EXPECT_EQ(RoundHalfEven(2.5), 2);
-    EXPECT_EQ(RoundHalfEven(-0.5), 0);
-    EXPECT_EQ(RoundHalfEven(-1.5), -2);
-    EXPECT_EQ(RoundHalfEven(-2.5), -2);
-    EXPECT_EQ(RoundHalfEven(2.4999), 2);
-    EXPECT_EQ(RoundHalfEven(2.5001), 3);
-    EXPECT_EQ(RoundHalfEven(-7.6), -8);
+    EXPECT_EQ(contour_math::round_even(0.5), 0);
+    EXPECT_EQ(contour_math::round_even(1.5), 2);
+    EXPECT_EQ(contour_math::round_even(2.5), 2);
+    EXPECT_EQ(contour_math::round_even(-0.5), 0);
+    EXPECT_EQ(contour_math::round_even(-1.5), -2);
+    EXPECT_EQ(contour_math::round_even(-2.5), -2);
+    EXPECT_EQ(contour_math::round_even(2.4999), 2);
+    EXPECT_EQ(contour_math::round_even(2.5001), 3);
+    EXPECT_EQ(contour_math::round_even(-7.6), -8);
 }
 
 TEST(GradientColors, TwoBandsAreExactlyTheEndColoursAndEqualEndsAreFlat) {

@@ -173,7 +173,7 @@ void TShapeButton::SetButtonKind(TShapeButtonKind value) {
     previous_kind_ = button_kind_;
     button_kind_ = value;
     angle_delta_ = 0;
-    if (value == TShapeButtonKind::bkUser && user_rgn_auto_) TraceUserRegion(CurrentUserRegion(user_region_source_ == -1));
+    if (value == TShapeButtonKind::bkUser && user_rgn_auto_) TraceUserRegion(UserRegion());
     FullRebuild();
     previous_kind_ = value;
 }

@@ -214,16 +214,22 @@ private:
     };
 
     void UseArial();
+    // The point the button turns about, on the unturned button: its centre when fixed there.
+    Point RotationPoint() const {
+        return rotation_center_fixed_ ? Point{button_width_ / 2, button_height_ / 2}
+                                      : Point{rotation_point_x_, rotation_point_y_};
+    }
+    bool AnimationRunning() const { return enter_.running || exit_.running || click_.running; }
 
     // Regions and window placement (shape_button_regions_win32.cpp).
     ContourSet BuildOutline();
     void TraceUserRegion(HRGN region);
-    HRGN CurrentUserRegion(bool prefer_string) const;
+    // The region the user gave last (by handle or as a string); null when none.
+    HRGN UserRegion() const;
     void ApplyFrameSize();
     void Resized();
     void PlaceWindow(int left, int top, int width, int height, bool redraw);
     void EraseUncovered();
-    RECT WindowBounds() const;
     void SizeChanged(int width, int height);
     void Moved();
     void FullRebuild();
@@ -239,7 +245,7 @@ private:
     void DrawRotationMarker(TCanvas& canvas);
     // Copies the pixels of `from` (only those inside `clip`) that are not of the source's
     // (0, 0) colour, onto the face or onto the window.
-    void TransparentBlit(int x, int y, bool onto_window, const TDib24& source, PixelRect from, PixelRect clip);
+    void TransparentBlit(int x, int y, bool onto_window, const TDib24& source, Rect from, Rect clip);
     TColor Resolved(TColor color) const;
 
     // Interaction (shape_button_input_win32.cpp).

@@ -59,7 +59,7 @@ LRESULT TShapeButton::WndProc(UINT message, WPARAM wparam, LPARAM lparam) {
         case CM_ANIMATIONDONE:
             DefaultHandler(message, wparam, lparam);
             // The timer is shared: it goes only when no animation needs it any more.
-            if (!enter_.running && !exit_.running && !click_.running) RetireAnimTimer();
+            if (!AnimationRunning()) RetireAnimTimer();
             return 0;
         case CM_ROTATESTEP:
             if (!destroying_) SetButtonAngle(button_angle_ + rotated_angle_);
@@ -160,10 +160,10 @@ void TShapeButton::StartAnimation(Animation& a) {
 void TShapeButton::StopAnimation(Animation& a) {
     if (!a.running) return;
     a.running = false;
-    if (anim_timer_ && !enter_.running && !exit_.running && !click_.running) anim_timer_->SetEnabled(false);
+    if (anim_timer_ && !AnimationRunning()) anim_timer_->SetEnabled(false);
     if (HandleAllocated())
         SendMessageA(Handle(), CM_ANIMATIONDONE, 0, 0);
-    else if (!enter_.running && !exit_.running && !click_.running)
+    else if (!AnimationRunning())
         RetireAnimTimer();
 }
 

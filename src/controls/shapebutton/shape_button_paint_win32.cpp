@@ -1,6 +1,7 @@
 // TShapeButton: rendering the face bitmap (face fill, gradient, glyph, caption, bevels and
 // frames) and painting the window from it.
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "controls/shapebutton/shape_button.h"
@@ -187,8 +188,8 @@ void TShapeButton::DrawMainGlyph(bool pressed) {
     }
 }
 
-void TShapeButton::TransparentBlit(int x, int y, bool onto_window, const TDib24& source, PixelRect from,
-                                   PixelRect clip) {
+void TShapeButton::TransparentBlit(int x, int y, bool onto_window, const TDib24& source, Rect from,
+                                   Rect clip) {
     const ImageView pixels = PixelsOf(&source);
     if (!onto_window) {
         BlitPixels(pixels, from, clip, PixelsOf(face_.get()), x, y, BlitMode::Transparent);
@@ -230,31 +231,37 @@ void TShapeButton::DrawCaption() {
     if (text_color == clNone) return;
     const TColor bc = Resolved(button_color_);
     const std::vector<CaptionRun> runs = CaptionRuns(caption);
+    // The turned font without and with underline, and where each run starts: alike in every pass.
+    std::array<TFont, 2> turned = {font, font};
+    for (bool underline : {false, true}) {
+        TFont& f = turned[underline];
+        f.SetEscapement(caption_angle_);
+        TFontStyle style = f.Style();
+        style.Underline = underline;
+        f.SetStyle(style);
+    }
+    std::vector<Point> starts;
+    Point pen = origin;
+    for (const CaptionRun& run : runs) {
+        starts.push_back(pen);
+        pen = AdvancePen(pen, caption_angle_, measure(run.text).width);
+    }
     const int old_mode = SetBkMode(dc, TRANSPARENT);
     for (const CaptionPass& pass : CaptionPasses(caption_3d_kind_, pressed_)) {
         const TColor color = pass.tone > 0 ? LightenColor(bc) : pass.tone < 0 ? DarkenColor(bc) : Resolved(text_color);
         SetTextColor(dc, ColorToRGB(color));
-        Point pen = origin;
-        for (const CaptionRun& run : runs) {
-            TFont turned = font;
-            turned.SetEscapement(caption_angle_);
-            TFontStyle style = turned.Style();
-            style.Underline = run.underline;
-            turned.SetStyle(style);
-            {
-                const SelectObjectScope select(dc, turned.Handle());
-                TextOutA(dc, pen.x + pass.offset, pen.y + pass.offset, run.text.data(), static_cast<int>(run.text.size()));
-            }
-            pen = AdvancePen(pen, caption_angle_, measure(run.text).width);
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            const SelectObjectScope select(dc, turned[runs[i].underline].Handle());
+            TextOutA(dc, starts[i].x + pass.offset, starts[i].y + pass.offset, runs[i].text.data(),
+                     static_cast<int>(runs[i].text.size()));
         }
     }
     SetBkMode(dc, old_mode);
 }
 
 void TShapeButton::DrawRotationMarker(TCanvas& canvas) {
-    const int px = rotation_center_fixed_ ? button_width_ / 2 : rotation_point_x_;
-    const int py = rotation_center_fixed_ ? button_height_ / 2 : rotation_point_y_;
-    const Point p = RotationPointOnFace(button_width_, button_height_, px, py, button_angle_);
+    const Point center = RotationPoint();
+    const Point p = RotationPointOnFace(button_width_, button_height_, center.x, center.y, button_angle_);
     const bool dark = ColorBrightness(Resolved(button_color_)) < kDarkBrightness;
     const TColor first = dark ? clWhite : clBlack;
     canvas.SetPen(first);

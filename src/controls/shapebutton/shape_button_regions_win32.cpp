@@ -59,7 +59,7 @@ void TShapeButton::RebuildShape() {
     if (button_kind_ == TShapeButtonKind::bkUser && !user_rgn_auto_) {
         // The user's region as it is: not turned, no bevel, and the window stays where it is
         // (a position computed for an earlier build would move it back there).
-        outline_region_ = CopyRegion(user_region_source_ == 1 ? handle_region_.get() : string_region_.get());
+        outline_region_ = CopyRegion(UserRegion());
         if (!outline_region_) outline_region_.reset(CreateRectRgn(0, 0, 0, 0));
         new_left_ = Left();
         new_top_ = Top();
@@ -73,9 +73,8 @@ void TShapeButton::RebuildShape() {
     }
     ContourSet outline = BuildOutline();
     outline_ = outline;
-    const int px = rotation_center_fixed_ ? button_width_ / 2 : rotation_point_x_;
-    const int py = rotation_center_fixed_ ? button_height_ / 2 : rotation_point_y_;
-    const WindowPosition place = KeepRotationPoint(Left(), Top(), button_width_, button_height_, px, py,
+    const Point center = RotationPoint();
+    const WindowPosition place = KeepRotationPoint(Left(), Top(), button_width_, button_height_, center.x, center.y,
                                                    button_angle_, angle_delta_);
     new_left_ = place.left;
     new_top_ = place.top;
@@ -86,12 +85,11 @@ void TShapeButton::RebuildShape() {
     const std::int64_t focus_inset = IsBorderKind(button_3d_kind_) ? 2 * static_cast<std::int64_t>(depth) + kFocusGap
                                                                    : static_cast<std::int64_t>(depth) + kFocusGap;
     ContourSet focus = InsetContours(outline, saturate(focus_inset));
-    ContourSet frame = outline;
     ContourSet inset2 = InsetContours(inset1, depth);
     // Turned about the button's centre and centred in the window.
     const std::int64_t dx = (static_cast<std::int64_t>(frame_width_) - button_width_) / 2;
     const std::int64_t dy = (static_cast<std::int64_t>(frame_height_) - button_height_) / 2;
-    for (ContourSet* set : {&outline, &focus, &inset1, &frame, &inset2}) {
+    for (ContourSet* set : {&outline, &focus, &inset1, &inset2}) {
         *set = RotateContours(*set, button_width_ / 2, button_height_ / 2, button_angle_);
         Shift(*set, dx, dy);
     }
@@ -102,7 +100,7 @@ void TShapeButton::RebuildShape() {
     light_bevel2_ = std::move(inner.light);
     dark_bevel2_ = std::move(inner.dark);
     outline_region_ = ContoursToRegion(outline);
-    frame_region_ = ContoursToRegion(frame);
+    frame_region_ = CopyRegion(outline_region_.get());  // the outline goes to the window later
     inner_frame_region_ = ContoursToRegion(inset2);
     focus_region_ = ContoursToRegion(focus);
     // Applied to the window at the next paint.
@@ -112,8 +110,8 @@ void TShapeButton::RebuildShape() {
 
 // ---- The user region
 
-HRGN TShapeButton::CurrentUserRegion(bool prefer_string) const {
-    return prefer_string ? string_region_.get() : handle_region_.get();
+HRGN TShapeButton::UserRegion() const {
+    return user_region_source_ == 1 ? handle_region_.get() : string_region_.get();
 }
 
 void TShapeButton::TraceUserRegion(HRGN region) {
@@ -156,7 +154,7 @@ void TShapeButton::SetStringButtonRegion(const std::string& value) {
 void TShapeButton::SetUserRGNAUTO(bool value) {
     if (value == user_rgn_auto_) return;
     user_rgn_auto_ = value;
-    if (button_kind_ == TShapeButtonKind::bkUser && value) TraceUserRegion(CurrentUserRegion(user_region_source_ != 1));
+    if (button_kind_ == TShapeButtonKind::bkUser && value) TraceUserRegion(UserRegion());
     FullRebuild();
 }
 
@@ -220,8 +218,6 @@ void TShapeButton::SetButtonAngle(int value) {
     skip_next_size_ = skip_next_move_ = false;
 }
 
-RECT TShapeButton::WindowBounds() const { return {0, 0, Width(), Height()}; }
-
 // Has the parent repaint what the old shape covered and the new one will not.
 void TShapeButton::EraseUncovered() {
     TWinControl* parent = Parent();
@@ -231,7 +227,7 @@ void TShapeButton::EraseUncovered() {
         const ClientDC dc(Handle());
         TCanvas canvas(dc.get());
         canvas.SetBrush(plain_parent ? parent->Color() : clWhite);
-        canvas.FillRect(WindowBounds());
+        canvas.FillRect(ClientRect());
         return;
     }
     Region uncovered(CreateRectRgn(0, 0, 0, 0));

@@ -9,13 +9,9 @@ std::uint8_t* at(const ImageView& image, std::int32_t x, std::int32_t y) {
     return image.bits + static_cast<std::ptrdiff_t>(y) * image.stride + static_cast<std::ptrdiff_t>(x) * 3;
 }
 
-PixelRect cell_of(std::int32_t index, std::int32_t w, std::int32_t h) {
+Rect cell_of(std::int32_t index, std::int32_t w, std::int32_t h) {
     const std::int64_t left = static_cast<std::int64_t>(index) * w;
     return {static_cast<std::int32_t>(left), 0, static_cast<std::int32_t>(left + w), h};
-}
-
-PixelRect shifted(PixelRect r, std::int32_t dx, std::int32_t dy) {
-    return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
 }
 
 }  // namespace
@@ -32,7 +28,7 @@ void ImageView::set_pixel(std::int32_t x, std::int32_t y, TColor rgb) {
     p[2] = static_cast<std::uint8_t>(RedOf(rgb));
 }
 
-void BlitPixels(const ImageView& source, PixelRect from, PixelRect clip, ImageView target, std::int32_t x,
+void BlitPixels(const ImageView& source, Rect from, Rect clip, ImageView target, std::int32_t x,
                 std::int32_t y, BlitMode mode, TColor mask) {
     if (source.empty() || target.empty()) return;
     const std::int64_t dx = static_cast<std::int64_t>(x) - from.left, dy = static_cast<std::int64_t>(y) - from.top;
@@ -58,7 +54,7 @@ std::vector<GlyphDraw> MainGlyphDraws(const MainGlyphState& s) {
     const std::int32_t x = AlignedOffset(s.halign, s.frame.width, w, s.depth, s.left);
     const std::int32_t y = AlignedOffset(s.valign, s.frame.height, h, s.depth, s.top);
     auto cell = [&](std::int32_t index, bool merge = false) {
-        const PixelRect c = cell_of(index, w, h);
+        const Rect c = cell_of(index, w, h);
         draws.push_back({c, c, x, y, merge});
     };
     if (!s.pressed && s.enabled && !s.mouse_over) cell(0);
@@ -72,8 +68,8 @@ std::vector<GlyphDraw> MainGlyphDraws(const MainGlyphState& s) {
     if (s.pressed) {
         // Read from one pixel up and left: the glyph shows one pixel right and down, and only
         // its own cell is read, so no column of the neighbouring cell slips in.
-        const PixelRect c = cell_of(s.glyphs == 4 ? 3 : 0, w, h);
-        draws.push_back({shifted(c, -1, -1), c, x, y, false});
+        const Rect c = cell_of(s.glyphs == 4 ? 3 : 0, w, h);
+        draws.push_back({c.Offset(-1, -1), c, x, y, false});
     }
     return draws;
 }
@@ -83,7 +79,7 @@ GlyphDraw AnimationFrameDraw(const AnimationFrame& f) {
     const std::int32_t w = f.strip_width / f.glyphs;
     const std::int32_t x = AlignedOffset(f.halign, f.control.width, w, f.depth, f.left);
     const std::int32_t y = AlignedOffset(f.valign, f.control.height, f.strip_height, f.depth, f.top);
-    const PixelRect cell = cell_of(f.frame, w, f.strip_height);
+    const Rect cell = cell_of(f.frame, w, f.strip_height);
     // The source reaches down to the control's height; the strip ends sooner.
     return {{cell.left, 0, cell.right, f.control.height}, {0, 0, f.strip_width, f.strip_height}, x, y, false};
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "controls/geometry.h"
 #include "controls/shapebutton/shape_geometry.h"
 #include "controls/shapebutton/shape_types.h"
 #include "toolkit/color.h"
@@ -21,12 +22,6 @@ struct ImageView {
     void set_pixel(std::int32_t x, std::int32_t y, TColor rgb);
 };
 
-// Left and top inside, right and bottom outside.
-struct PixelRect {
-    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
-    friend bool operator==(const PixelRect&, const PixelRect&) = default;
-};
-
 enum class BlitMode {
     Copy,         // every pixel
     Transparent,  // pixels of the source's (0, 0) colour are left out
@@ -35,14 +30,14 @@ enum class BlitMode {
 
 // Copies the pixels of `from` that lie inside `clip` and inside the source to `target`, the
 // corner (from.left, from.top) going to (x, y); pixels falling outside the target are dropped.
-void BlitPixels(const ImageView& source, PixelRect from, PixelRect clip, ImageView target, std::int32_t x,
+void BlitPixels(const ImageView& source, Rect from, Rect clip, ImageView target, std::int32_t x,
                 std::int32_t y, BlitMode mode, TColor mask = 0);
 
 // One drawing of a glyph cell: the source rectangle in the strip, the cell it may read from,
 // the destination of the source's top-left corner, and whether it is merged with the face
 // brush (the disabled look of a single glyph).
 struct GlyphDraw {
-    PixelRect source, cell;
+    Rect source, cell;
     std::int32_t x = 0, y = 0;
     bool merge = false;
     friend bool operator==(const GlyphDraw&, const GlyphDraw&) = default;

@@ -22,7 +22,7 @@ inline void ConfigureMainWindowButton(TShapeButton* b, int width, int height, TC
     b->SetButtonHeight(height);
     b->SetButtonDepth(1);
     b->SetButtonColor(color);
-    b->SetButtonColor1(RGBColor(0xD5, 0xE4, 0xF2));
+    b->SetButtonColor1(kFormColor);
     b->SetGradientKind(TShapeGradientKind::gkLinear);
     b->SetGradientFixed(false);
     b->SetGradientBitmapLine(0);

@@ -32,7 +32,7 @@ MainGlyphState State(int glyphs, int strip_width) {
     return s;
 }
 
-PixelRect Cell(int i) { return {16 * i, 0, 16 * i + 16, 16}; }
+Rect Cell(int i) { return {16 * i, 0, 16 * i + 16, 16}; }
 
 TEST(MainGlyph, EachStateShowsItsCell) {
     MainGlyphState s = State(4, 64);

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "crash/diag/function_listing.h"
 #include "crash/diag/x86_decoder.h"
 #include "crash/diag/x86_format.h"
 #include "pe_image.h"

@@ -287,10 +287,7 @@ private:
         unsigned v = 0;
         for (int i = 0; i < n; ++i) {
             char c = pos_ < text_.size() ? text_[pos_] : '\0';
-            int d = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
-                    : (c >= 'a' && c <= 'f')                     ? c - 'a' + 10
-                    : (c >= 'A' && c <= 'F')                     ? c - 'A' + 10
-                                                                 : -1;
+            const int d = hex_digit_value(c);
             if (d < 0) fail("expected a hexadecimal digit");
             v = v * 16 + static_cast<unsigned>(d);
             advance_char();

@@ -1,8 +1,9 @@
 #include "crash/settings_expand.h"
 
 #include <array>
-#include <cctype>
 #include <utility>
+
+#include "crash/text_lists.h"
 
 namespace roadsum {
 
@@ -24,14 +25,6 @@ constexpr std::array<std::pair<std::string_view, TextVariable>, 14> kNames{{
     {"%userappdata%", TextVariable::UserAppData},
     {"%commonappdata%", TextVariable::CommonAppData},
 }};
-
-bool starts_with_ignoring_case(std::string_view text, std::string_view prefix) {
-    if (text.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
-            return false;
-    return true;
-}
 
 }  // namespace
 

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "crash/text_lists.h"
+
 namespace roadsum {
 
 namespace {
@@ -36,13 +38,6 @@ std::uint8_t check_byte(std::string_view clear) {
     return static_cast<std::uint8_t>(sum ^ 0x5A);
 }
 
-int hex_value(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 }  // namespace
 
 std::string encipher_password(std::string_view clear, std::string_view account, std::string_view server) {
@@ -69,7 +64,7 @@ std::optional<std::string> decipher_password(std::string_view stored, std::strin
     std::string plain;
     std::uint8_t previous = kChainStart;
     for (std::size_t i = 0; i < stored.size(); i += 2) {
-        int high = hex_value(stored[i]), low = hex_value(stored[i + 1]);
+        int high = hex_digit_value(stored[i]), low = hex_digit_value(stored[i + 1]);
         if (high < 0 || low < 0) return std::nullopt;
         auto e = static_cast<std::uint8_t>(high * 16 + low);
         plain.push_back(static_cast<char>(e ^ keys.next() ^ previous));

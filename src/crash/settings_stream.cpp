@@ -25,11 +25,6 @@ SettingValue* find(std::vector<SettingValue>& entries, std::string_view name) {
     return nullptr;
 }
 
-std::string text_of(std::vector<SettingValue>& entries, TextKey key) {
-    SettingValue* e = find(entries, key.name);
-    return e && e->kind == SettingKind::Text ? e->text : std::string();
-}
-
 // A stored form that does not decipher (made for another account or server, or damaged)
 // leaves the password empty rather than sending a wrong one.
 void decipher(std::vector<SettingValue>& entries, TextKey password, TextKey account, TextKey server) {
@@ -39,6 +34,12 @@ void decipher(std::vector<SettingValue>& entries, TextKey password, TextKey acco
 }
 
 }  // namespace
+
+std::string text_of(const std::vector<SettingValue>& entries, TextKey key) {
+    for (const SettingValue& e : entries)
+        if (e.name == key.name) return e.kind == SettingKind::Text ? e.text : std::string();
+    return {};
+}
 
 LoadedSettings read_settings_stream(std::span<const std::uint8_t> data, const AnsiCodePage& code_page) {
     StreamReadOptions options;

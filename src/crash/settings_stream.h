@@ -10,6 +10,7 @@
 
 #include "crash/ansi_code_page.h"
 #include "crash/component_stream.h"
+#include "crash/settings_keys.h"
 #include "crash/settings_value.h"
 
 namespace roadsum {
@@ -27,6 +28,9 @@ struct LoadedSettings {
 // Reads the settings and replaces stored passwords by their clear text. A broken resource
 // keeps the settings read before the fault and gives the message for the user.
 LoadedSettings read_settings_stream(std::span<const std::uint8_t> data, const AnsiCodePage& code_page);
+
+// The text setting of that name; empty when there is none or it is not a text.
+std::string text_of(const std::vector<SettingValue>& entries, TextKey key);
 
 // The message box text for a broken settings resource (caption kSettingsMessageCaption).
 std::string invalid_settings_message(const StreamReadResult& result);

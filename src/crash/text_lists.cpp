@@ -25,6 +25,17 @@ bool equal_ignoring_case(std::string_view a, std::string_view b) {
     return true;
 }
 
+bool starts_with_ignoring_case(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && equal_ignoring_case(text.substr(0, prefix.size()), prefix);
+}
+
+int hex_digit_value(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
 std::string_view trim_blanks(std::string_view text) {
     auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
     while (!text.empty() && blank(text.front())) text.remove_prefix(1);

@@ -12,6 +12,10 @@ namespace roadsum {
 std::vector<std::string_view> split_list(std::string_view text, char separator);
 
 bool equal_ignoring_case(std::string_view a, std::string_view b);
+bool starts_with_ignoring_case(std::string_view text, std::string_view prefix);
+
+// The value of a hexadecimal digit of either case; -1 for any other character.
+int hex_digit_value(char c);
 
 // Blanks and control characters at both ends go.
 std::string_view trim_blanks(std::string_view text);

@@ -73,6 +73,11 @@ std::string section_name(std::string_view file, const PeHeaders& h, const PeSect
     return name.empty() ? section.name : name;
 }
 
+std::string_view stored_bytes(std::string_view file, const PeSectionHeader& s) {
+    if (s.raw_offset >= file.size()) return {};
+    return file.substr(s.raw_offset, std::min(s.raw_size, s.virtual_size));
+}
+
 std::string_view section_bytes(std::string_view file, const PeHeaders& h, std::string_view name) {
     const BoundedBytes b(file);
     for (const PeSectionHeader& s : h.sections)

@@ -29,6 +29,9 @@ std::vector<CoffSymbol> read_coff_symbols(std::string_view file, const PeHeaders
 // A section's full name: "/N" resolved through the string table.
 std::string section_name(std::string_view file, const PeHeaders& headers, const PeSectionHeader& section);
 
+// The bytes a section stores in the file (up to its virtual size; less where the file ends).
+std::string_view stored_bytes(std::string_view file, const PeSectionHeader& section);
+
 // The raw bytes of the named section (up to its virtual size), or empty.
 std::string_view section_bytes(std::string_view file, const PeHeaders& headers, std::string_view name);
 

@@ -107,8 +107,7 @@ std::optional<BuiltDebugInfo> build_debug_info(std::string_view file, std::strin
         return std::nullopt;
     }
     const PeSectionHeader& code = headers->sections[0];
-    out.code_crc = crc32(bytes_of(file.substr(std::min<std::size_t>(code.raw_offset, file.size()),
-                                              std::min(code.raw_size, code.virtual_size))));
+    out.code_crc = crc32(bytes_of(stored_bytes(file, code)));
 
     const std::vector<CoffSymbol> coff = read_coff_symbols(file, *headers);
     const std::vector<Symbol> symbols = code_symbols(coff, *headers, l);

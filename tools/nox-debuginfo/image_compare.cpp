@@ -16,11 +16,6 @@ std::optional<PeHeaders> headers_of(std::string_view file) {
     return PeFileImage{std::string(file)}.headers();
 }
 
-std::string_view stored_bytes(std::string_view file, const PeSectionHeader& s) {
-    if (s.raw_offset >= file.size()) return {};
-    return file.substr(s.raw_offset, std::min(s.raw_size, s.virtual_size));
-}
-
 }  // namespace
 
 std::string compare_images(std::string_view first, std::string_view second) {

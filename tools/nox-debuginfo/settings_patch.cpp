@@ -28,8 +28,7 @@ bool set_min_debug_info(std::string& stream, std::string_view value, std::string
     // The stream must still read as settings, with the new value in place.
     const LoadedSettings check =
         read_settings_stream({reinterpret_cast<const std::uint8_t*>(stream.data()), stream.size()}, Windows1252CodePage());
-    for (const SettingValue& v : check.entries)
-        if (v.name == "MinDebugInfo" && v.text == value && !check.error) return true;
+    if (!check.error && text_of(check.entries, keys::MinDebugInfo) == value) return true;
     error = "the settings stream does not read back";
     return false;
 }

@@ -13,12 +13,6 @@ std::uint32_t word_at(std::string_view data, std::size_t at) {
     return get_le32(reinterpret_cast<const std::uint8_t*>(data.data() + at));
 }
 
-void append_word(std::string& out, std::uint32_t value) {
-    std::uint8_t bytes[4];
-    put_le32(bytes, value);
-    out.append(reinterpret_cast<const char*>(bytes), 4);
-}
-
 void append_dollar_hex(std::string& out, std::uint32_t value) {
     static constexpr char kDigits[] = "0123456789abcdef";
     out += '$';
@@ -80,11 +74,11 @@ std::string write_debug_container(std::string_view stream, std::uint32_t id1, st
     if (body.empty()) return {};
     cipher_debug_body(body);
     std::string out(kDebugContainerSignature);
-    append_word(out, static_cast<std::uint32_t>(body.size()));
-    append_word(out, 3);
-    append_word(out, id1);
-    append_word(out, id2);
-    append_word(out, flags);
+    out += le32_bytes(static_cast<std::uint32_t>(body.size()));
+    out += le32_bytes(3);
+    out += le32_bytes(id1);
+    out += le32_bytes(id2);
+    out += le32_bytes(flags);
     out += body;
     return out;
 }

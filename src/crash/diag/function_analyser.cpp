@@ -73,8 +73,8 @@ private:
 };
 
 bool Analyser::is_other_function(std::uint32_t a) const {
-    SymbolInfo s;
-    return a != entry_ && symbols_ && symbols_->symbol_at(a, s) && s.public_address == a && !s.public_name.empty();
+    std::string name;
+    return a != entry_ && public_name_at(symbols_, a, name);
 }
 
 void Analyser::add_start(std::uint32_t a, bool label, const ParseState& state) {
@@ -208,8 +208,7 @@ void Analyser::parse(std::uint32_t start) {
             ends = true;
             if (constant) {
                 const std::uint32_t t = ins.target;
-                if (t != 0 && (t == routines_.HandleAnyException || t == routines_.Halt0 || t == routines_.HandleFinally ||
-                               t == routines_.HandleAutoException || t == routines_.HandleOnException))
+                if (routines_.contains(t))
                     runtime_jump(t, ins, state);
                 else if (!is_other_function(t))
                     add_start(t, true, state);

@@ -71,6 +71,12 @@ struct RuntimeRoutines {
     std::uint32_t HandleFinally = 0;
     std::uint32_t HandleAutoException = 0;
     std::uint32_t HandleOnException = 0;
+
+    // Whether address is one of them (0 never is: an unknown routine).
+    bool contains(std::uint32_t address) const {
+        return address != 0 && (address == HandleAnyException || address == Halt0 || address == HandleFinally ||
+                                 address == HandleAutoException || address == HandleOnException);
+    }
 };
 
 }  // namespace roadsum

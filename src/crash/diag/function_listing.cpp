@@ -167,9 +167,8 @@ struct Composer {
     }
 
     bool compose() {
-        SymbolInfo s;
-        if (symbols && symbols->symbol_at(info.Entry, s) && s.public_address == info.Entry && !s.public_name.empty())
-            function_label = "public " + s.public_name;
+        if (std::string name; public_name_at(symbols, info.Entry, name))
+            function_label = "public " + name;
         else
             function_label = "sub_" + hex8(info.Entry);
         for (const CodeArea& area : info.Areas) {

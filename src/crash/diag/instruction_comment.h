@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 #include "crash/diag/memory_reader.h"
 #include "crash/diag/symbol_lookup.h"

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace roadsum {
@@ -24,6 +25,12 @@ inline void append_le16(std::vector<std::uint8_t>& out, std::uint16_t v) {
 inline void append_le32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     append_le16(out, static_cast<std::uint16_t>(v));
     append_le16(out, static_cast<std::uint16_t>(v >> 16));
+}
+
+// The bytes of a value as a string, for records built by concatenation.
+inline std::string le16_bytes(std::uint16_t v) { return {static_cast<char>(v), static_cast<char>(v >> 8)}; }
+inline std::string le32_bytes(std::uint32_t v) {
+    return le16_bytes(static_cast<std::uint16_t>(v)) + le16_bytes(static_cast<std::uint16_t>(v >> 16));
 }
 
 inline std::uint16_t get_le16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }

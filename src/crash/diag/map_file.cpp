@@ -25,14 +25,8 @@ void TMapFile::Assign(DebugTables tables) {
 }
 
 TMfSegment TMapFile::FindSegment(std::uint32_t address, bool code) const {
-    auto it = std::upper_bound(Segments.begin(), Segments.end(), std::make_pair(code, address),
-                               [](const std::pair<bool, std::uint32_t>& key, const TMfSegment& s) {
-                                   return key.first != s.IsCode ? key.first : key.second < s.Start;
-                               });
-    if (it == Segments.begin()) return {};
-    --it;
-    if (it->IsCode != code || address - it->Start >= it->Length) return {};
-    return *it;
+    const TMfSegment* segment = find_segment(Segments, address, code);
+    return segment ? *segment : TMfSegment{};
 }
 
 TMfPublic TMapFile::FindPublic(std::uint32_t address) const {

@@ -91,9 +91,7 @@ private:
         if (!data) return {};
         const LoadedSettings settings = read_settings_stream(
             {reinterpret_cast<const std::uint8_t*>(data->data()), data->size()}, Windows1252CodePage());
-        for (const SettingValue& v : settings.entries)
-            if (v.name == "MinDebugInfo" && v.kind == SettingKind::Text) return v.text;
-        return {};
+        return text_of(settings.entries, keys::MinDebugInfo);
     }
 
     void from_named_side_file() {

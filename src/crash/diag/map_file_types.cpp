@@ -1,13 +1,28 @@
 #include "crash/diag/map_file_types.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace roadsum {
 
-void sort_debug_tables(DebugTables& t, bool merge_segments) {
-    std::stable_sort(t.Segments.begin(), t.Segments.end(), [](const TMfSegment& a, const TMfSegment& b) {
+void sort_segments(std::vector<TMfSegment>& segments) {
+    std::stable_sort(segments.begin(), segments.end(), [](const TMfSegment& a, const TMfSegment& b) {
         return a.IsCode != b.IsCode ? a.IsCode : a.Start < b.Start;
     });
+}
+
+const TMfSegment* find_segment(const std::vector<TMfSegment>& segments, std::uint32_t address, bool code) {
+    auto it = std::upper_bound(segments.begin(), segments.end(), std::make_pair(code, address),
+                               [](const std::pair<bool, std::uint32_t>& key, const TMfSegment& s) {
+                                   return key.first != s.IsCode ? key.first : key.second < s.Start;
+                               });
+    if (it == segments.begin()) return nullptr;
+    --it;
+    return it->IsCode == code && address - it->Start < it->Length ? &*it : nullptr;
+}
+
+void sort_debug_tables(DebugTables& t, bool merge_segments) {
+    sort_segments(t.Segments);
     if (merge_segments && !t.Segments.empty()) {
         std::vector<TMfSegment> merged;
         merged.push_back(std::move(t.Segments[0]));

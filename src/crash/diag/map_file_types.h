@@ -44,6 +44,12 @@ struct DebugTables {
 // address. With merging, neighbouring segments of one unit that touch or overlap become one.
 void sort_debug_tables(DebugTables& tables, bool merge_segments = false);
 
+// Segments in that order: code first, each kind by start.
+void sort_segments(std::vector<TMfSegment>& segments);
+// Among segments in that order, the one of the kind with Start <= address < Start + Length;
+// null when none.
+const TMfSegment* find_segment(const std::vector<TMfSegment>& segments, std::uint32_t address, bool code);
+
 // Where the module's code and data lie; the readers turn relative addresses into absolute
 // ones with it. Ends are exclusive; 0 means unknown.
 struct ModuleLayout {

@@ -17,16 +17,8 @@ std::optional<std::uint32_t> hex_at(std::string_view line, std::size_t at, std::
     if (at + digits > line.size()) return std::nullopt;
     std::uint32_t value = 0;
     for (std::size_t i = at; i < at + digits; ++i) {
-        const char c = line[i];
-        int d = 0;
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
-        else
-            return std::nullopt;
+        const int d = hex_digit_value(line[i]);
+        if (d < 0) return std::nullopt;
         value = value << 4 | static_cast<std::uint32_t>(d);
     }
     return value;
@@ -47,10 +39,6 @@ std::vector<std::string_view> tokens_of(std::string_view text) {
 }
 
 bool is_blank(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
-
-bool starts_with_ignoring_case(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() && equal_ignoring_case(text.substr(0, prefix.size()), prefix);
-}
 
 enum class Section { none, segment_table, detailed_segments, publics, lines };
 
@@ -160,7 +148,7 @@ private:
         const std::vector<std::string_view> tokens = tokens_of(rest);
         if (tokens.empty()) return;
         std::string_view name = tokens.back();
-        const TMfSegment* seg = segment_at(*address, *segment < data_segment_);
+        const TMfSegment* seg = find_segment(out_.Segments, *address, *segment < data_segment_);
         if (seg && !seg->Name.empty() && name.size() > seg->Name.size() &&
             starts_with_ignoring_case(name, seg->Name))
             name.remove_prefix(seg->Name.size() + 1);
@@ -201,21 +189,8 @@ private:
 
     void sort_segments() {
         if (segments_sorted_) return;
-        std::stable_sort(out_.Segments.begin(), out_.Segments.end(), [](const TMfSegment& a, const TMfSegment& b) {
-            return a.IsCode != b.IsCode ? a.IsCode : a.Start < b.Start;
-        });
+        roadsum::sort_segments(out_.Segments);
         segments_sorted_ = true;
-    }
-
-    // Segments are sorted here: code first, each kind by start.
-    const TMfSegment* segment_at(std::uint32_t address, bool code) const {
-        auto it = std::upper_bound(out_.Segments.begin(), out_.Segments.end(), std::make_pair(code, address),
-                                   [](const std::pair<bool, std::uint32_t>& key, const TMfSegment& s) {
-                                       return key.first != s.IsCode ? key.first : key.second < s.Start;
-                                   });
-        if (it == out_.Segments.begin()) return nullptr;
-        --it;
-        return it->IsCode == code && address - it->Start < it->Length ? &*it : nullptr;
     }
 
     const ModuleLayout& layout_;

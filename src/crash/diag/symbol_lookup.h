@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace roadsum {
 
@@ -31,5 +32,14 @@ public:
     // The public symbol at or before address that contains it.
     virtual bool symbol_at(std::uint32_t address, SymbolInfo& out) const = 0;
 };
+
+// The name of a public symbol that starts exactly at address; false when none does.
+inline bool public_name_at(const SymbolLookup* symbols, std::uint32_t address, std::string& name) {
+    SymbolInfo s;
+    if (!symbols || !symbols->symbol_at(address, s) || s.public_address != address || s.public_name.empty())
+        return false;
+    name = std::move(s.public_name);
+    return true;
+}
 
 }  // namespace roadsum

@@ -53,7 +53,7 @@ Walked walk(std::string_view s) {
     return w;
 }
 
-void trim_blanks(std::string& s) {
+void trim_spaces(std::string& s) {
     const std::size_t first = s.find_first_not_of(' ');
     if (first == std::string::npos) {
         s.clear();
@@ -96,7 +96,7 @@ UnmangledName Unmangle(std::string_view stored) {
     if (!result.name.empty() && result.name[0] == '%') result.name.erase(0, 1);
     if (!result.name.empty() && result.name[0] == '.') result.name[0] = '@';
 
-    trim_blanks(result.name);
+    trim_spaces(result.name);
     if (!result.name.empty() && result.name.back() == '.')
         result.name += w.cut ? (w.destructor ? "Destroy" : "Create") : "?";
     return result;

@@ -32,7 +32,7 @@ protected:
     TFunctionInfo analyse(std::uint32_t entry) { return analyse_function(entry, code.memory, &code.symbols, code.routines); }
 };
 
-TEST_F(FunctionAnalyser, BranchesOpenAreasAndCallsAreSortedByTheirTargets) {
+TEST_F(FunctionAnalyser, BranchesOpenAreasAndDirectMemoryAndIndirectCallsAreFound) {
     const TFunctionInfo info = analyse(kFuncA);
     EXPECT_TRUE(info.Valid);
     EXPECT_EQ(info.ErrorCode, 0u);

@@ -45,10 +45,10 @@ public:
         out += '\x01';
         std::uint32_t at = 34;
         for (const std::string& s : sections) {
-            out += le32(at);
+            out += le32_bytes(at);
             at += static_cast<std::uint32_t>(s.size());
         }
-        out += le32(0) + le32(0) + '\0';
+        out += le32_bytes(0) + le32_bytes(0) + '\0';
         for (const std::string& s : sections) out += s;
         return out;
     }
@@ -59,11 +59,6 @@ private:
         if (c >= 'A' && c <= 'Z') return static_cast<std::uint8_t>(c - 'A' + 27);
         if (c >= '0' && c <= '9') return static_cast<std::uint8_t>(c - '0' + 53);
         return 63;
-    }
-    static std::string le32(std::uint32_t v) {
-        std::uint8_t b[4];
-        put_le32(b, v);
-        return std::string(reinterpret_cast<const char*>(b), 4);
     }
     static std::string value(std::uint32_t v) {
         std::string out;

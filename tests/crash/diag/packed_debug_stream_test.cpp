@@ -10,11 +10,6 @@
 namespace roadsum::testing {
 namespace {
 
-std::string le32(std::uint32_t v) {
-    std::uint8_t b[4];
-    put_le32(b, v);
-    return std::string(reinterpret_cast<const char*>(b), 4);
-}
 
 TEST(PackedDebugStream, FullTablesReadBackAtAnotherCodeStart) {
     const DebugTables t = sample_tables();
@@ -39,9 +34,9 @@ TEST(PackedDebugStream, FullTablesReadBackAtAnotherCodeStart) {
 
 TEST(PackedDebugStream, HandWrittenStreamWithPackedSteps) {
     // One segment; two publics, the second 0x90 bytes on (a long step); two lines.
-    std::string s = le32(1) + le32(0x10) + le32(0x40) + "\x04Unit";
-    s += le32(2) + "\x01" "A" + le32(0x10) + "\x01" "B" + "\x80" + le32(0x90);
-    s += le32(2) + le32(100) + le32(0x10) + "\x05" "\x7F";
+    std::string s = le32_bytes(1) + le32_bytes(0x10) + le32_bytes(0x40) + "\x04Unit";
+    s += le32_bytes(2) + "\x01" "A" + le32_bytes(0x10) + "\x01" "B" + "\x80" + le32_bytes(0x90);
+    s += le32_bytes(2) + le32_bytes(100) + le32_bytes(0x10) + "\x05" "\x7F";
     DebugTables t;
     ASSERT_TRUE(read_packed_debug_stream(s, false, 0x1000, t));
     EXPECT_EQ(t.Segments[0].Start, 0x1010u);
@@ -52,11 +47,11 @@ TEST(PackedDebugStream, HandWrittenStreamWithPackedSteps) {
 }
 
 TEST(PackedDebugStream, EntryPointOnlyWhenExactlyFourBytesRemain) {
-    const std::string base = le32(0) + le32(0) + le32(0);
+    const std::string base = le32_bytes(0) + le32_bytes(0) + le32_bytes(0);
     DebugTables t;
-    ASSERT_TRUE(read_packed_debug_stream(base + le32(0x20), false, 0x1000, t));
+    ASSERT_TRUE(read_packed_debug_stream(base + le32_bytes(0x20), false, 0x1000, t));
     EXPECT_EQ(t.EntryAddress, 0x1020u);
-    for (const std::string& tail : {std::string("abc"), le32(0x20) + "x"}) {
+    for (const std::string& tail : {std::string("abc"), le32_bytes(0x20) + "x"}) {
         DebugTables other;
         ASSERT_TRUE(read_packed_debug_stream(base + tail, false, 0x1000, other));
         EXPECT_EQ(other.EntryAddress, 0u);
@@ -97,9 +92,9 @@ TEST(PackedDebugStream, EveryShortenedStreamFails) {
 
 TEST(PackedDebugStream, NegativeOrForgedCountsFail) {
     DebugTables t;
-    EXPECT_FALSE(read_packed_debug_stream(le32(0xFFFFFFFF), false, 0, t));
-    EXPECT_FALSE(read_packed_debug_stream(le32(0) + le32(0x7FFFFFFF) + "\x01" "A", false, 0, t));
-    EXPECT_FALSE(read_packed_debug_stream(le32(0) + le32(0) + le32(0x40000000) + le32(1) + le32(2), false, 0, t));
+    EXPECT_FALSE(read_packed_debug_stream(le32_bytes(0xFFFFFFFF), false, 0, t));
+    EXPECT_FALSE(read_packed_debug_stream(le32_bytes(0) + le32_bytes(0x7FFFFFFF) + "\x01" "A", false, 0, t));
+    EXPECT_FALSE(read_packed_debug_stream(le32_bytes(0) + le32_bytes(0) + le32_bytes(0x40000000) + le32_bytes(1) + le32_bytes(2), false, 0, t));
 }
 
 TEST(DebugContainer, RoundTripWithIdentification) {
@@ -120,7 +115,7 @@ TEST(DebugContainer, RoundTripWithIdentification) {
 TEST(DebugContainer, VersionTwoBodyFollowsTheVersion) {
     std::string body = compress_string("packed stream");
     cipher_debug_body(body);
-    const std::string c = std::string(kDebugContainerSignature) + le32(static_cast<std::uint32_t>(body.size())) + le32(2) + body;
+    const std::string c = std::string(kDebugContainerSignature) + le32_bytes(static_cast<std::uint32_t>(body.size())) + le32_bytes(2) + body;
     const auto read = read_debug_container(c);
     ASSERT_TRUE(read);
     EXPECT_EQ(read->stream, "packed stream");
@@ -135,11 +130,11 @@ TEST(DebugContainer, BrokenContainersAreRefused) {
     std::string wrong_signature = good;
     wrong_signature[0] ^= 1;
     std::string wrong_version = good;
-    wrong_version.replace(sig + 4, 4, le32(4));
+    wrong_version.replace(sig + 4, 4, le32_bytes(4));
     std::string wrong_crc = good;  // the cipher keeps bit positions: this flips a bit of the stored crc
     wrong_crc[sig + 20 + 8] ^= 1;
     std::string long_body = good;
-    long_body.replace(sig, 4, le32(static_cast<std::uint32_t>(good.size())));
+    long_body.replace(sig, 4, le32_bytes(static_cast<std::uint32_t>(good.size())));
     for (const std::string& bad : {wrong_signature, wrong_version, wrong_crc, long_body, good.substr(0, sig + 8),
                                    good.substr(0, good.size() - 1), std::string()})
         EXPECT_FALSE(read_debug_container(bad));

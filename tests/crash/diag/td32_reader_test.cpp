@@ -81,8 +81,8 @@ public:
     }
 
 private:
-    static std::string u16(std::uint16_t v) { return {static_cast<char>(v), static_cast<char>(v >> 8)}; }
-    static std::string u32(std::uint32_t v) { return u16(static_cast<std::uint16_t>(v)) + u16(static_cast<std::uint16_t>(v >> 16)); }
+    static std::string u16(std::uint16_t v) { return le16_bytes(v); }
+    static std::string u32(std::uint32_t v) { return le32_bytes(v); }
 
     std::vector<std::string> names_;
     std::vector<std::pair<std::uint16_t, std::string>> subsections_;

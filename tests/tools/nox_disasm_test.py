@@ -76,28 +76,24 @@ class BadInput(unittest.TestCase):
         self.assertEqual(code, 1)
         self.assertIn("cannot open", err)
 
-    def test_not_an_executable(self):
+    def refused(self, data, message):
         with tempfile.NamedTemporaryFile(suffix=".exe", delete=False) as f:
-            f.write(b"MZ" + b"\x00" * 100)
+            f.write(data)
         try:
             code, _, err = run(f.name)
             self.assertEqual(code, 1)
-            self.assertIn("no PE header", err)
+            self.assertIn(message, err)
         finally:
             os.unlink(f.name)
+
+    def test_not_an_executable(self):
+        self.refused(b"MZ" + b"\x00" * 100, "no PE header")
 
     def test_headers_cut_short(self):
         with open(SAMPLE, "rb") as f:
             image = f.read()
         pe = int.from_bytes(image[0x3C:0x40], "little")
-        with tempfile.NamedTemporaryFile(suffix=".exe", delete=False) as f:
-            f.write(image[: pe + 24 + 40])
-        try:
-            code, _, err = run(f.name)
-            self.assertEqual(code, 1)
-            self.assertIn("headers are cut short", err)
-        finally:
-            os.unlink(f.name)
+        self.refused(image[: pe + 24 + 40], "headers are cut short")
 
     def test_usage(self):
         self.assertEqual(run()[0], 2)

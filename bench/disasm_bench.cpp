@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "crash/diag/x86_decoder.h"
-#include "crash/diag/x86_format.h"
+#include "crash/x86/decoder.h"
+#include "crash/x86/format.h"
 #include "pe_image.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include <random>
 #include <string>
 
-#include "crash/diag/map_file.h"
-#include "crash/diag/pe_headers.h"
+#include "crash/debuginfo/map_file.h"
+#include "crash/process/pe_headers.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <fstream>
 #include <iterator>
 
-#include "crash/component_stream_text.h"
-#include "crash/settings_context.h"
-#include "crash/settings_stream.h"
-#include "../tests/crash/settings_fakes.h"
+#include "../tests/crash/settings/settings_fakes.h"
+#include "crash/settings/component_stream_text.h"
+#include "crash/settings/context.h"
+#include "crash/settings/settings_stream.h"
 
 namespace {
 

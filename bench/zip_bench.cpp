@@ -6,7 +6,7 @@
 #include <map>
 #include <vector>
 
-#include "crash/diag/zip_writer.h"
+#include "crash/archive/zip_writer.h"
 #include "zip_test_support.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
-#include "crash/component_stream.h"
-#include "crash/component_stream_text.h"
-#include "crash/settings_stream.h"
+#include "crash/settings/component_stream.h"
+#include "crash/settings/component_stream_text.h"
+#include "crash/settings/settings_stream.h"
 
 namespace {
 

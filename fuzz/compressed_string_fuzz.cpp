@@ -5,10 +5,10 @@
 #include <string_view>
 #include <vector>
 
-#include "crash/diag/compressed_string.h"
-#include "crash/diag/crc32.h"
-#include "crash/diag/deflate.h"
-#include "crash/diag/little_endian.h"
+#include "crash/archive/compressed_string.h"
+#include "crash/archive/crc32.h"
+#include "crash/archive/deflate.h"
+#include "crash/common/little_endian.h"
 
 // Input: a compressed-string container (length, producer word, crc, raw deflate stream); the
 // same bytes are also inflated as a raw stream of their own. Nothing may crash or read past

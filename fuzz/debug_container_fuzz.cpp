@@ -2,8 +2,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "crash/diag/debug_container.h"
-#include "crash/diag/packed_debug_stream.h"
+#include "crash/debuginfo/container.h"
+#include "crash/debuginfo/packed_debug_stream.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <string_view>
 
-#include "crash/diag/jdbg_reader.h"
-#include "crash/diag/pe_headers.h"
-#include "crash/diag/td32_reader.h"
+#include "crash/debuginfo/jdbg_reader.h"
+#include "crash/debuginfo/td32_reader.h"
+#include "crash/process/pe_headers.h"
 
 // Input: TD32 data, a ".jdbg" file or a module image, all read from the same bytes. None of
 // the readers may crash, read past the input or loop without end; segments come out sorted.

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "crash/diag/function_analyser.h"
-#include "crash/diag/function_listing.h"
-#include "crash/diag/x86_decoder.h"
-#include "crash/diag/x86_format.h"
+#include "crash/x86/decoder.h"
+#include "crash/x86/format.h"
+#include "crash/x86/function_analyser.h"
+#include "crash/x86/function_listing.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "crash/diag/map_file.h"
-#include "crash/diag/map_text_parser.h"
+#include "crash/debuginfo/map_file.h"
+#include "crash/debuginfo/map_text_parser.h"
 
 // Input: the text of a ".map" file. Parsing never crashes or reads past the text; what it
 // yields is sorted for the lookups, and lookups at the addresses it names stay inside it.

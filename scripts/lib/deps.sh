@@ -1,7 +1,7 @@
 # Installs the Debian packages that the build and the tests need, only those missing, so a
 # second run costs nothing. Sourced by scripts/run and scripts/test.
 
-_base_packages=(cmake ninja-build g++ python3)
+_base_packages=(cmake ninja-build g++ python3 ccache)
 _win32_packages=(googletest g++-mingw-w64-i686-posix libz-mingw-w64-dev wine wine32:i386 fonts-wine xvfb fonts-liberation)
 _test_packages=(zlib1g-dev libgtest-dev libbenchmark-dev clang libclang-rt-14-dev unzip imagemagick x11-utils)
 

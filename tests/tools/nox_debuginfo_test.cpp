@@ -2,10 +2,10 @@
 // it writes, the settings it marks and the check after the second link.
 #include <gtest/gtest.h>
 
-#include "crash/diag/map_text_parser.h"
-#include "crash/diag/pe_headers.h"
-#include "crash/diag/unmangle.h"
-#include "crash/diag/little_endian.h"
+#include "crash/common/little_endian.h"
+#include "crash/debuginfo/map_text_parser.h"
+#include "crash/debuginfo/unmangle.h"
+#include "crash/process/pe_headers.h"
 #include "debug_info_builder.h"
 #include "dwarf_lines.h"
 #include "image_compare.h"

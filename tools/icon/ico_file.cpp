@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <map>
 
-#include "crash/diag/little_endian.h"
+#include "crash/common/little_endian.h"
 
 namespace roadsum::art {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "crash/diag/bounded_bytes.h"
+#include "crash/common/bounded_bytes.h"
 
 namespace roadsum {
 

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "crash/diag/pe_headers.h"
+#include "crash/process/pe_headers.h"
 
 namespace roadsum {
 

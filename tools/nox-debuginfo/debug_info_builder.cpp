@@ -4,7 +4,7 @@
 #include <map>
 
 #include "coff_symbols.h"
-#include "crash/diag/crc32.h"
+#include "crash/archive/crc32.h"
 #include "dwarf_lines.h"
 #include "symbol_names.h"
 

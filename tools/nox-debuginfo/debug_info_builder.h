@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "crash/diag/map_file_types.h"
-#include "crash/diag/pe_headers.h"
+#include "crash/debuginfo/map_file_types.h"
+#include "crash/process/pe_headers.h"
 
 namespace roadsum {
 

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <optional>
 
-#include "crash/diag/bounded_bytes.h"
+#include "crash/common/bounded_bytes.h"
 
 namespace roadsum {
 

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "coff_symbols.h"
-#include "crash/diag/pe_headers.h"
+#include "crash/process/pe_headers.h"
 
 namespace roadsum {
 

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "../common/tool_io.h"
-#include "crash/diag/crc32.h"
-#include "crash/diag/debug_container.h"
-#include "crash/diag/packed_debug_stream.h"
+#include "crash/archive/crc32.h"
+#include "crash/debuginfo/container.h"
+#include "crash/debuginfo/packed_debug_stream.h"
 #include "debug_info_builder.h"
 #include "image_compare.h"
 #include "map_text_writer.h"

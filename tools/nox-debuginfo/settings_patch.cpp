@@ -1,7 +1,7 @@
 #include "settings_patch.h"
 
-#include "crash/ansi_code_page.h"
-#include "crash/settings_stream.h"
+#include "crash/settings/ansi_code_page.h"
+#include "crash/settings/settings_stream.h"
 
 namespace roadsum {
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <vector>
 
-#include "crash/file_names.h"
+#include "crash/common/file_names.h"
 
 namespace roadsum {
 

@@ -13,10 +13,10 @@
 #include <string>
 
 #include "../common/tool_io.h"
-#include "crash/diag/function_listing.h"
-#include "crash/diag/linear_listing.h"
-#include "crash/diag/x86_format.h"
-#include "crash/file_names.h"
+#include "crash/common/file_names.h"
+#include "crash/x86/format.h"
+#include "crash/x86/function_listing.h"
+#include "crash/x86/linear_listing.h"
 #include "pe_image.h"
 #include "verify_functions.h"
 

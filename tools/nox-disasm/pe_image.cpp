@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "coff_symbols.h"
-#include "crash/diag/little_endian.h"
+#include "crash/common/little_endian.h"
 
 namespace roadsum {
 

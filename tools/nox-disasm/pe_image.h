@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "crash/diag/memory_reader.h"
-#include "crash/diag/pe_headers.h"
-#include "crash/diag/symbol_lookup.h"
+#include "crash/process/memory_reader.h"
+#include "crash/process/pe_headers.h"
+#include "crash/x86/symbol_lookup.h"
 
 namespace roadsum {
 

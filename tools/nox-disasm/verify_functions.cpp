@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "crash/diag/x86_decoder.h"
-#include "crash/diag/x86_format.h"
+#include "crash/x86/decoder.h"
+#include "crash/x86/format.h"
 
 namespace roadsum {
 

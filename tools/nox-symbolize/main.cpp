@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "../common/tool_io.h"
-#include "crash/diag/map_file.h"
-#include "crash/diag/map_text_parser.h"
-#include "crash/diag/pe_headers.h"
+#include "crash/debuginfo/map_file.h"
+#include "crash/debuginfo/map_text_parser.h"
+#include "crash/process/pe_headers.h"
+#include "crash/settings/settings_stream.h"
 
 namespace {
 
@@ -85,6 +86,7 @@ Loaded load(const Options& o, const DebugFileAccess& files) {
     MapFileSources sources;
     sources.files = &files;
     sources.module_path = o.file;
+    sources.min_debug_info = min_debug_info_of;
     const std::string ext = lower_extension(o.file);
     const bool side_file = ext == ".map" || ext == ".nox" || ext == ".jdbg" || ext == ".tds";
     std::optional<PeFileImage> image;

@@ -3,7 +3,7 @@
 #include <map>
 #include <sstream>
 
-#include "crash/diag/little_endian.h"
+#include "crash/common/little_endian.h"
 
 namespace roadsum {
 Pixmap parse_pixmap(const std::string& text) {

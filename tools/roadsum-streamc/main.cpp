@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "../common/tool_io.h"
-#include "crash/component_stream.h"
-#include "crash/component_stream_text.h"
-#include "crash/settings_password.h"
+#include "crash/settings/component_stream.h"
+#include "crash/settings/component_stream_text.h"
+#include "crash/settings/password.h"
 
 namespace {
 

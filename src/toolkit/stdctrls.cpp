@@ -147,8 +147,13 @@ void TCustomEdit::SetBorderStyle(TBorderStyle value) {
     RecreateWnd();
 }
 
-void TCustomEdit::AfterCreateHandle() {
-    if (max_length_ > 0) SendMessageA(Handle(), EM_LIMITTEXT, max_length_, 0);
+void TCustomEdit::AfterCreateHandle() { ApplyMaxLength(); }
+
+// Always sent, 0 included: a new edit window otherwise keeps its own default of 30,000
+// characters, while 0 asks for the largest limit the system has (0x7FFFFFFE for a
+// single-line edit, 0xFFFFFFFF for a multi-line one).
+void TCustomEdit::ApplyMaxLength() {
+    if (HandleAllocated()) SendMessageA(Handle(), EM_LIMITTEXT, static_cast<WPARAM>(max_length_), 0);
 }
 
 void TCustomEdit::SetReadOnly(bool value) {
@@ -157,8 +162,9 @@ void TCustomEdit::SetReadOnly(bool value) {
 }
 
 void TCustomEdit::SetMaxLength(int value) {
+    if (value == max_length_ || value < 0) return;
     max_length_ = value;
-    if (HandleAllocated()) SendMessageA(Handle(), EM_LIMITTEXT, value, 0);
+    ApplyMaxLength();
 }
 
 void TCustomEdit::SelectAll() {

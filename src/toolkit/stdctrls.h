@@ -67,6 +67,7 @@ public:
     void SetText(const std::string& text) { SetCaption(text); }
     bool ReadOnly() const { return read_only_; }
     void SetReadOnly(bool value);
+    // The most characters the user may type or paste; 0 is no limit.
     int MaxLength() const { return max_length_; }
     void SetMaxLength(int value);
     bool AutoSelect() const { return auto_select_; }
@@ -87,6 +88,8 @@ protected:
     virtual void Change();
 
 private:
+    void ApplyMaxLength();
+
     bool read_only_ = false, auto_select_ = true, ctl3d_ = true;
     int max_length_ = 0;
     TBorderStyle border_style_ = TBorderStyle::bsSingle;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "runtime/exceptions.h"
+#include "../toolkit/clipboard_text.h"
 #include "../toolkit/toolkit_fixture.h"
 
 namespace roadsum {
@@ -184,16 +185,7 @@ TEST_F(SpinTest, ReadOnlyArrowsAndKeysBeepAndChangeNothing) {
 }
 
 TEST_F(SpinTest, PasteAndCutReachTheFieldOnlyWhenItMayBeEdited) {
-    auto set_clipboard = [](const char* text) {
-        ASSERT_TRUE(OpenClipboard(nullptr));
-        EmptyClipboard();
-        HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, strlen(text) + 1);
-        memcpy(GlobalLock(mem), text, strlen(text) + 1);
-        GlobalUnlock(mem);
-        SetClipboardData(CF_TEXT, mem);
-        CloseClipboard();
-    };
-    set_clipboard("3");
+    ASSERT_TRUE(testing::SetClipboardText("3"));
     spin_->SetText("");
     SendMessageA(spin_->Handle(), WM_PASTE, 0, 0);
     EXPECT_EQ(spin_->Text(), "3");
@@ -211,6 +203,23 @@ TEST_F(SpinTest, PasteAndCutReachTheFieldOnlyWhenItMayBeEdited) {
     spin_->SetReadOnly(true);
     SendMessageA(spin_->Handle(), WM_PASTE, 0, 0);
     EXPECT_EQ(spin_->Text(), "4");
+}
+
+TEST_F(SpinTest, ALongPastedTextArrivesWholeAndMaxLengthKeepsASixthTypedDigitOut) {
+    // The field is a multi-line edit, whose largest limit is the whole unsigned range.
+    EXPECT_EQ(static_cast<DWORD>(SendMessageA(spin_->Handle(), EM_GETLIMITTEXT, 0, 0)), 0xFFFFFFFFu);
+    const std::string long_text = testing::CountingDigits(40000);
+    ASSERT_TRUE(testing::SetClipboardText(long_text));
+    spin_->SetFocus();
+    spin_->SetText("");
+    Char(spin_->Handle(), 0x16);  // Ctrl+V as it reaches the field
+    EXPECT_TRUE(testing::SameText(spin_->Text(), long_text));
+    EXPECT_EQ(beeps_, 0);
+
+    spin_->SetMaxLength(5);
+    spin_->SetText("");
+    Type(spin_->Handle(), "123456");
+    EXPECT_EQ(spin_->Text(), "12345");
 }
 
 TEST_F(SpinTest, AHeldArrowRepeatsAfter400AndThenEvery100MillisecondsWhileOverIt) {

@@ -8,6 +8,7 @@
 #include "toolkit/stdctrls.h"
 #include "toolkit/thread.h"
 #include "toolkit/timer.h"
+#include "clipboard_text.h"
 #include "toolkit_fixture.h"
 
 namespace roadsum {
@@ -202,6 +203,41 @@ TEST_F(ToolkitTest, HintsAreToolsOfThePlatformsToolTipWindow) {
     EXPECT_EQ(SendMessageA(app_.Hints().Handle(), TTM_GETTOOLCOUNT, 0, 0), 1);
     form->RemoveControl(edit);
     EXPECT_EQ(SendMessageA(app_.Hints().Handle(), TTM_GETTOOLCOUNT, 0, 0), 0);
+}
+
+TEST_F(ToolkitTest, AnEditTakesAPastedTextOfAnyLengthAndMaxLengthBoundsWhatTheUserEnters) {
+    TCustomForm* form = MakeForm();
+    form->Show();
+    TEdit* edit = form->Add<TEdit>();
+    auto limit = [&] { return static_cast<DWORD>(SendMessageA(edit->Handle(), EM_GETLIMITTEXT, 0, 0)); };
+    constexpr DWORD kLargest = 0x7FFFFFFE;  // the system's largest for a one-line edit
+    EXPECT_EQ(edit->MaxLength(), 0);
+    EXPECT_EQ(limit(), kLargest) << "not the edit window's own default of 30,000";
+
+    const std::string long_text = testing::CountingDigits(40000);
+    ASSERT_TRUE(testing::SetClipboardText(long_text));
+    edit->SetFocus();
+    SendMessageA(edit->Handle(), WM_PASTE, 0, 0);
+    EXPECT_TRUE(testing::SameText(edit->Text(), long_text));
+
+    edit->SetMaxLength(5);
+    EXPECT_EQ(limit(), 5u);
+    edit->SetText("");
+    Type(edit->Handle(), "123456");
+    EXPECT_EQ(edit->Text(), "12345") << "the sixth character is kept out";
+    edit->SetText("");
+    SendMessageA(edit->Handle(), WM_PASTE, 0, 0);
+    EXPECT_EQ(edit->Text(), "12345") << "a paste is cut at the limit";
+
+    edit->SetCtl3D(false);  // makes the window anew
+    EXPECT_EQ(limit(), 5u) << "a new window gets the limit too";
+    edit->SetMaxLength(-1);
+    EXPECT_EQ(edit->MaxLength(), 5) << "a negative length is ignored";
+    edit->SetMaxLength(0);
+    EXPECT_EQ(limit(), kLargest);
+    SendMessageA(edit->Handle(), EM_SETSEL, 5, 5);  // after the text, not over it
+    Type(edit->Handle(), "678");
+    EXPECT_EQ(edit->Text(), "12345678");
 }
 
 TEST_F(ToolkitTest, TimerTicksCallOnTimerWhileEnabledAndErrorsReachTheHook) {

@@ -133,6 +133,41 @@ void RoadsumProcess::Key(WORD vk) const {
     Settle();
 }
 
+void RoadsumProcess::Chord(WORD modifier, WORD vk) const {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    for (WORD down : {modifier, vk}) {
+        in.ki.wVk = down;
+        Send(in);
+    }
+    in.ki.dwFlags = KEYEVENTF_KEYUP;
+    for (WORD up : {vk, modifier}) {
+        in.ki.wVk = up;
+        Send(in);
+    }
+    Settle();
+}
+
+HWND RoadsumProcess::FocusedWindow() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(info_.dwThreadId, &info) ? info.hwndFocus : nullptr;
+}
+
+std::string RoadsumProcess::WindowText(HWND window) {
+    // Sent, not GetWindowText: for another process's window that returns the caption it was
+    // made with, not what the user entered since.
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
+    std::string text(length + 1, '\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                             5000, &copied))
+        return {};
+    text.resize(copied);
+    return text;
+}
+
 void RoadsumProcess::Type(const std::string& text) const {
     for (char c : text) {
         INPUT in{};

@@ -33,6 +33,8 @@ public:
     void Click(const std::string& control) const;
     void ClickAt(int x, int y) const;
     void Key(WORD vk) const;
+    // A key pressed while a modifier is held, as Ctrl+V.
+    void Chord(WORD modifier, WORD vk) const;
     void Type(const std::string& text) const;
     // Empties the focused field: End, then Backspace for every character.
     void ClearField(const std::string& control) const;
@@ -42,6 +44,11 @@ public:
     bool WaitUntil(const std::function<bool()>& condition) const;
     // Clicks into a field and types; returns when the field shows the text.
     void TypeInto(const std::string& control, const std::string& text) const;
+
+    // The window that has the keyboard focus in the program, or null.
+    HWND FocusedWindow() const;
+    // The whole text of a window of the program, of any length (the query cuts at 255).
+    static std::string WindowText(HWND window);
 
     // The message box the process shows, if any, and its text.
     HWND FindMessageBox() const;

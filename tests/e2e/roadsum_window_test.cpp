@@ -4,6 +4,7 @@
 #include <set>
 #include <string>
 
+#include "../toolkit/clipboard_text.h"
 #include "automation.h"
 #include "toolkit/form.h"
 
@@ -58,6 +59,25 @@ TEST(RoadsumWindow, AnInvalidFieldIsReportedAndTheProgramGoesOn) {
     EXPECT_TRUE(roadsum.WaitUntil([&] { return !IsWindow(box); })) << "the message box closes with Enter";
     EXPECT_EQ(roadsum.Text("Label8"), "Accomodation") << "no label changed";
     EXPECT_EQ(roadsum.Query("RoadsumFrm", aqState).substr(0, 1), "1") << "still running";
+}
+
+TEST(RoadsumWindow, ALongTextPastedWithCtrlVArrivesWholeInAFieldAndInASpinEdit) {
+    RoadsumProcess roadsum;
+    ASSERT_NE(roadsum.Window(), nullptr);
+    const std::string text = testing::CountingDigits(40000);
+    for (const char* field : {"DistanceOneWayTb", "NumberOfTechniciansTb"}) {
+        SCOPED_TRACE(field);
+        ASSERT_TRUE(testing::SetClipboardText(text));
+        roadsum.TypeInto(field, "");  // focused and empty
+        HWND edit = roadsum.FocusedWindow();
+        ASSERT_NE(edit, nullptr);
+        roadsum.Chord(VK_CONTROL, 'V');
+        roadsum.WaitUntil([&] { return RoadsumProcess::WindowText(edit).size() >= text.size(); });
+        EXPECT_TRUE(testing::SameText(RoadsumProcess::WindowText(edit), text));
+    }
+    // Leaving the spin edit reads its text as a number, which this one is not: it stays.
+    roadsum.Click("StayAwayCbx");
+    EXPECT_EQ(roadsum.Text("NumberOfTechniciansTb"), text.substr(0, 255));
 }
 
 // The names of the files in the program's folder.

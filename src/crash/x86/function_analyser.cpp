@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <string_view>
 #include <unordered_set>
 
+#include "crash/common/system_message.h"
 #include "crash/x86/decoder.h"
 
 namespace roadsum {
@@ -33,7 +35,25 @@ struct AreaStart {
 
 struct Run {
     std::uint32_t start, end;  // end inclusive
+    bool cold;
 };
+
+// Whether name is that of the cold part of the function named parent: the debug information
+// gives it the parent's name, the compiler's own symbols a clone suffix (".cold", older
+// compilers ".cold.N"; demangled " [clone .cold]").
+bool is_cold_part_of(std::string_view parent, std::string_view name) {
+    if (parent.empty() || name.substr(0, parent.size()) != parent) return false;
+    std::string_view rest = name.substr(parent.size());
+    if (rest.empty()) return true;
+    const bool bracketed = rest.starts_with(" [clone .cold");
+    if (!bracketed && !rest.starts_with(".cold")) return false;
+    rest.remove_prefix(bracketed ? 13 : 5);
+    if (rest.starts_with(".") && rest.size() > 1 && rest[1] >= '0' && rest[1] <= '9') {
+        rest.remove_prefix(1);
+        while (!rest.empty() && rest[0] >= '0' && rest[0] <= '9') rest.remove_prefix(1);
+    }
+    return bracketed ? rest == "]" : rest.empty();
+}
 
 class Analyser {
 public:
@@ -44,7 +64,9 @@ public:
 
 private:
     bool in_range(std::uint32_t a) const { return a >= range_begin_ && a < range_end_; }
-    bool is_other_function(std::uint32_t a) const;
+    bool may_follow(std::uint32_t a);
+    bool in_cold_part(std::uint32_t a) const;
+    std::uint32_t next_function_after(std::uint32_t a) const;
     void add_start(std::uint32_t a, bool label, const ParseState& state);
     void parse(std::uint32_t start);
     void invalid(std::uint32_t a);
@@ -60,6 +82,8 @@ private:
     const MemoryReader& reader_;
     const SymbolLookup* symbols_;
     const RuntimeRoutines& routines_;
+    std::string entry_name_;
+    std::set<std::uint32_t> cold_parts_;  // where this function's cold parts start
     std::uint32_t range_begin_ = 0, range_end_ = 0;
     std::map<std::uint32_t, AreaStart> starts_;
     std::set<std::uint32_t> unparsed_;  // starts still to parse, lowest first
@@ -72,9 +96,26 @@ private:
     TFunctionInfo info_;
 };
 
-bool Analyser::is_other_function(std::uint32_t a) const {
-    std::string name;
-    return a != entry_ && public_name_at(symbols_, a, name);
+// A jump to the start of another function is a tail call and is not followed; a jump into this
+// function's cold part is.
+bool Analyser::may_follow(std::uint32_t a) {
+    SymbolInfo s;
+    if (a == entry_ || !symbols_ || !symbols_->symbol_at(a, s) || s.public_address == entry_) return true;
+    if (s.public_address != entry_ && is_cold_part_of(entry_name_, s.public_name)) {
+        cold_parts_.insert(s.public_address);
+        return true;
+    }
+    return s.public_address != a || s.public_name.empty();
+}
+
+bool Analyser::in_cold_part(std::uint32_t a) const {
+    SymbolInfo s;
+    return !cold_parts_.empty() && symbols_->symbol_at(a, s) && cold_parts_.count(s.public_address);
+}
+
+// Where code that runs on from a must stop: the next function that is not this one's own part.
+std::uint32_t Analyser::next_function_after(std::uint32_t a) const {
+    return symbols_ ? symbols_->next_function_after(a) : 0;
 }
 
 void Analyser::add_start(std::uint32_t a, bool label, const ParseState& state) {
@@ -158,7 +199,8 @@ bool Analyser::is_padding(std::uint32_t a) const {
 
 std::uint32_t Analyser::code_end() const {
     std::uint32_t end = std::max(entry_, parse_end_);
-    for (const Run& r : runs_) end = std::max(end, r.end + 1);
+    for (const Run& r : runs_)
+        if (!r.cold) end = std::max(end, r.end + 1);
     for (const CodeArea& t : tables_) end = std::max(end, t.End + 1);
     return end;
 }
@@ -166,12 +208,18 @@ std::uint32_t Analyser::code_end() const {
 void Analyser::parse(std::uint32_t start) {
     ParseState state = starts_[start].state;
     std::uint32_t a = start;
-    Run run{start, start};
+    Run run{start, start, in_cold_part(start)};
+    std::uint32_t boundary = next_function_after(start);
     bool any = false;
     for (;;) {
         if (a != start && (starts_.count(a) || visited_.count(a))) {
             add_start(a, false, state);
             break;
+        }
+        if (boundary != 0 && a >= boundary) {
+            // Code does not run on into another function (after a call that does not return).
+            if (!may_follow(boundary)) break;
+            boundary = next_function_after(a);
         }
         Instruction ins;
         if (!in_range(a) || !x86::decode_at(reader_, a, ins)) {
@@ -186,13 +234,13 @@ void Analyser::parse(std::uint32_t start) {
         visited_.insert(a);
         any = true;
         run.end = ins.end - 1;
-        parse_end_ = ins.end;
+        if (!run.cold) parse_end_ = ins.end;
         bool ends = false;
 
         const bool constant = ins.target_kind == TargetKind::kConstant;
         switch (ins.flow) {
         case Flow::kCondJump:
-            if (constant && !is_other_function(ins.target)) add_start(ins.target, true, state);
+            if (constant && may_follow(ins.target)) add_start(ins.target, true, state);
             break;
         case Flow::kCall:
             if (constant) {
@@ -210,7 +258,7 @@ void Analyser::parse(std::uint32_t start) {
                 const std::uint32_t t = ins.target;
                 if (routines_.contains(t))
                     runtime_jump(t, ins, state);
-                else if (!is_other_function(t))
+                else if (may_follow(t))
                     add_start(t, true, state);
             } else if (ins.target_kind == TargetKind::kMemory && ins.memory.base < 0 && ins.memory.index >= 0 &&
                        ins.memory.scale == 4 && !ins.memory.address16) {
@@ -257,6 +305,7 @@ void Analyser::build_areas() {
             area.Start = it->first;
             area.End = next != starts_.end() && next->first <= r.end ? next->first - 1 : r.end;
             area.Label = it->second.label;
+            area.Cold = r.cold;
             area.State = it->second.state;
             if (areas.empty() || area.Start > areas.back().End) areas.push_back(area);
             it = next;
@@ -267,11 +316,15 @@ void Analyser::build_areas() {
         for (const CodeArea& a : areas) overlaps |= t.Start <= a.End && a.Start <= t.End;
         if (!overlaps) areas.push_back(t);
     }
-    std::sort(areas.begin(), areas.end(), [](const CodeArea& x, const CodeArea& y) { return x.Start < y.Start; });
+    // The body first, then the cold part, each in address order.
+    std::sort(areas.begin(), areas.end(),
+              [](const CodeArea& x, const CodeArea& y) { return x.Cold != y.Cold ? y.Cold : x.Start < y.Start; });
     if (!areas.empty()) {
+        const bool all_cold = areas.front().Cold;
         info_.CodeStart = areas.front().Start;
         std::uint32_t end = 0;
-        for (const CodeArea& a : areas) end = std::max(end, a.End);
+        for (const CodeArea& a : areas)
+            if (a.Cold == all_cold) end = std::max(end, a.End);
         info_.CodeLength = end + 1 - info_.CodeStart;
     }
 }
@@ -299,10 +352,11 @@ TFunctionInfo Analyser::run() {
     std::uint8_t probe;
     if (!reader_.try_read(entry_, &probe, 1)) {
         info_.ErrorCode = kNotCommittedError;
-        info_.ErrorText = kNotCommittedText;
+        info_.ErrorText = system_error_text(kNotCommittedError, kNotCommittedText);
         info_.ErrorAddress = entry_;
         return std::move(info_);
     }
+    public_name_at(symbols_, entry_, entry_name_);
     ModuleInfo module;
     if (symbols_ && symbols_->module_at(entry_, module) && module.code_begin <= entry_ && entry_ < module.code_end) {
         range_begin_ = module.code_begin;

@@ -17,6 +17,7 @@ public:
 
     bool module_at(std::uint32_t address, ModuleInfo& out) const override;
     bool symbol_at(std::uint32_t address, SymbolInfo& out) const override;
+    std::uint32_t next_function_after(std::uint32_t address) const override;
 
 private:
     bool contains(std::uint32_t address) const;

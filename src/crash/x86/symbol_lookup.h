@@ -31,6 +31,9 @@ public:
     virtual bool module_at(std::uint32_t address, ModuleInfo& out) const = 0;
     // The public symbol at or before address that contains it.
     virtual bool symbol_at(std::uint32_t address, SymbolInfo& out) const = 0;
+    // Where the next function above address starts; 0 when none is known. Code that runs on
+    // without a jump ends there.
+    virtual std::uint32_t next_function_after(std::uint32_t /*address*/) const { return 0; }
 };
 
 // The name of a public symbol that starts exactly at address; false when none does.

@@ -79,6 +79,10 @@ public:
         out = SymbolInfo{it->second, it->first, {}, 0};
         return true;
     }
+    std::uint32_t next_function_after(std::uint32_t address) const override {
+        auto it = names_.upper_bound(address);
+        return it != names_.end() ? it->first : 0;
+    }
 
 private:
     std::vector<ModuleInfo> modules_;

@@ -160,12 +160,16 @@ TEST_F(FunctionAnalyser, AJumpIntoTheFunctionsOwnColdPartIsFollowedAndStopsAtThe
     with_cold.push_back({0x401E09, 0x401E0D, false, false, true});
     const struct {
         const char* cold_name;
-        bool own;
-    } cases[] = {{"Parent", true},           {"Parent.cold", true},  {"Parent [clone .cold]", true},
-                 {"Parent.cold.7", true},    {"Parent.colder", false}, {"Parent [clone .constprop.0]", false},
-                 {"Other", false}};
+        bool debug_information, own;
+    } cases[] = {{"Parent", true, true},          {"Parent.cold", false, true},
+                 {"Parent [clone .cold]", false, true}, {"Parent.cold.7", false, true},
+                 {"Parent", false, false},        {"Parent.cold", true, false},
+                 {"Parent.colder", false, false}, {"Parent [clone .constprop.0]", false, false},
+                 {"Other", true, false}};
+    code.symbols.bounded = true;
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.cold_name);
+        SCOPED_TRACE(::testing::Message() << c.cold_name << (c.debug_information ? " (debug information)" : ""));
+        code.symbols.debug_information = c.debug_information;
         code.symbols.add_name(kColdPart, c.cold_name);
         const TFunctionInfo info = analyse(kFuncWithCold);
         EXPECT_TRUE(info.Valid);
@@ -183,6 +187,7 @@ TEST_F(FunctionAnalyser, AJumpIntoTheFunctionsOwnColdPartIsFollowedAndStopsAtThe
 
 TEST_F(FunctionAnalyser, CodeThatRunsOnDoesNotEnterTheNextFunction) {
     // Analysed on its own, the cold part ends before the function that follows it.
+    code.symbols.bounded = true;
     code.symbols.add_name(kColdPart, "Alone");
     const TFunctionInfo info = analyse(kColdPart);
     EXPECT_TRUE(info.Valid);

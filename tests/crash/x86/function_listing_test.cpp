@@ -229,6 +229,7 @@ TEST_F(FunctionListing, AreasThatNoLongerMatchTheCodeGiveTheInternalError) {
 TEST_F(FunctionListing, UnreadableEntryGivesNoListing) { EXPECT_EQ(list(0x00500000), ""); }
 
 TEST_F(FunctionListing, TheColdPartFollowsTheBodyAndCarriesTheCrashMark) {
+    code.symbols.bounded = true;
     ListingOptions o;
     o.crash_address = 0x401E09;
     o.limit = 3;
@@ -246,6 +247,7 @@ TEST_F(FunctionListing, TheColdPartFollowsTheBodyAndCarriesTheCrashMark) {
 }
 
 TEST_F(FunctionListing, TheWholeColdPartIsListedAfterASeparator) {
+    code.symbols.bounded = true;
     const std::vector<std::string> lines = split(list(kFuncWithCold));
     ASSERT_EQ(lines.size(), 12u);
     EXPECT_EQ(lines[3], "00401908   ret");

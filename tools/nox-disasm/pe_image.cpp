@@ -159,4 +159,13 @@ bool PeSymbols::symbol_at(std::uint32_t address, SymbolInfo& out) const {
     return true;
 }
 
+std::uint32_t PeSymbols::next_function_after(std::uint32_t address) const {
+    const auto& names = image_.names();
+    auto it = std::upper_bound(names.begin(), names.end(), address,
+                               [](std::uint32_t a, const PeName& n) { return a < n.address; });
+    // Section symbols (".text...") start code too: that of static functions without names.
+    while (it != names.end() && !it->function && it->name.rfind('.', 0) != 0) ++it;
+    return it != names.end() ? it->address : 0;
+}
+
 }  // namespace roadsum

@@ -71,6 +71,7 @@ public:
     PeSymbols(const PeImage& image, std::string file_name) : image_(image), file_name_(std::move(file_name)) {}
     bool module_at(std::uint32_t address, ModuleInfo& out) const override;
     bool symbol_at(std::uint32_t address, SymbolInfo& out) const override;
+    std::uint32_t next_function_after(std::uint32_t address) const override;
 
 private:
     const PeImage& image_;

@@ -11,7 +11,8 @@ namespace roadsum {
 constexpr std::uint32_t kInvalidCodeError = 7798785;
 constexpr const char* kInvalidCodeText = "Invalid code!";
 constexpr std::uint32_t kNotCommittedError = 87;
-constexpr const char* kNotCommittedText = "The parameter is incorrect.";  // the system's text of error 87
+// The system's text of error 87 is used where it can be read; this one otherwise.
+constexpr const char* kNotCommittedText = "The parameter is incorrect.";
 
 // What the parser knew when an area was opened; the listing and the stack tracer may resume
 // from it.
@@ -30,6 +31,7 @@ struct CodeArea {
     bool CaseTable = false;
     bool HandlerTable = false;
     bool Label = false;  // gets a label line in the listing
+    bool Cold = false;   // in the function's cold part, which the compiler placed apart
     ParseState State;
 };
 
@@ -49,12 +51,13 @@ struct IndirectCallInfo {
 struct TFunctionInfo {
     bool Valid = false;
     std::uint32_t Entry = 0;
+    // The body's code; a cold part lies elsewhere and shows only in its areas.
     std::uint32_t CodeStart = 0;
     std::uint32_t CodeLength = 0;
     std::uint32_t ErrorAddress = 0;
     std::uint32_t ErrorCode = 0;
     std::string ErrorText;
-    std::vector<CodeArea> Areas;  // in address order
+    std::vector<CodeArea> Areas;  // the body's in address order, then the cold part's
     std::vector<CallInfo> Calls;
     std::vector<IndirectCallInfo> IndirectCalls;
     bool Hookable = false;

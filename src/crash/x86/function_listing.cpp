@@ -166,13 +166,28 @@ struct Composer {
         return true;
     }
 
+    // The cold part lies elsewhere: it follows the body after a separator, under its label.
+    void cold_part_label(const CodeArea& area) {
+        if (!separator_pending) {
+            separator_pending = true;
+            separator_due = area.Start;
+        }
+        std::string text = label_of(area.Start) + ":";
+        pad_to(text, kLabelWidth);
+        add(area.Start, text + "  ; cold part");
+    }
+
     bool compose() {
         if (std::string name; public_name_at(symbols, info.Entry, name))
             function_label = "public " + name;
         else
             function_label = "sub_" + hex8(info.Entry);
+        bool in_cold_part = false;
         for (const CodeArea& area : info.Areas) {
-            if (area.Start == info.Entry || (options.format && area.Label)) {
+            if (area.Cold && !in_cold_part) {
+                in_cold_part = true;
+                cold_part_label(area);
+            } else if (area.Start == info.Entry || (options.format && area.Label)) {
                 std::string text = label_of(area.Start) + ":";
                 if (area.Start == info.Entry) {
                     pad_to(text, kLabelWidth);
@@ -201,8 +216,8 @@ struct Composer {
         if (!options.line_number) return;
         int reference = options.line_number(info.CodeStart + (info.CodeLength ? info.CodeLength - 1 : 0));
         if (reference <= 0) reference = 10 * options.line_number(options.crash_address);
-        if (reference <= 0) return;  // nothing known: no column of blanks
-        const std::size_t width = std::to_string(reference).size();
+        // Nothing known: a column of one blank, so that every listing has the same shape.
+        const std::size_t width = reference > 0 ? std::to_string(reference).size() : 1;
         for (Line& l : lines) {
             if (!l.has_address || l.text.size() <= kMarkerColumn) continue;
             const int n = options.line_number(l.address);
@@ -217,12 +232,13 @@ struct Composer {
         bool before = false, after = false;
         if (options.limit > 0) {
             const std::size_t limit = static_cast<std::size_t>(options.limit);
+            // The crash line itself, else the first line after it in address order (the cold
+            // part follows the body, so the lines' addresses need not rise throughout).
             std::size_t crash = lines.size();
-            for (std::size_t i = 0; i < lines.size(); ++i)
-                if (lines[i].has_address && lines[i].address >= options.crash_address) {
-                    crash = i;
-                    break;
-                }
+            for (std::size_t i = 0; i < lines.size() && crash == lines.size(); ++i)
+                if (lines[i].has_address && lines[i].address == options.crash_address) crash = i;
+            for (std::size_t i = 0; i < lines.size() && crash == lines.size(); ++i)
+                if (lines[i].has_address && lines[i].address >= options.crash_address) crash = i;
             if (crash > limit * 12 / 10) {
                 first = crash - (limit + 1);
                 before = true;

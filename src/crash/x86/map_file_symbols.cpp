@@ -1,5 +1,6 @@
 #include "crash/x86/map_file_symbols.h"
 
+#include <algorithm>
 
 namespace roadsum {
 
@@ -27,6 +28,14 @@ bool MapFileSymbols::symbol_at(std::uint32_t address, SymbolInfo& out) const {
     if (!map_->GetMapFileInfos(address, infos) || infos.PublicName.empty()) return false;
     out = SymbolInfo{infos.PublicName, infos.PublicAddress, infos.UnitName, infos.Line};
     return true;
+}
+
+std::uint32_t MapFileSymbols::next_function_after(std::uint32_t address) const {
+    const std::vector<TMfPublic>& publics = map_->Publics;
+    auto it = std::upper_bound(publics.begin(), publics.end(), address,
+                               [](std::uint32_t a, const TMfPublic& p) { return a < p.Address; });
+    while (it != publics.end() && !it->IsCode) ++it;
+    return it != publics.end() ? it->Address : 0;
 }
 
 RuntimeRoutines runtime_routines(const TMapFile& map) {

@@ -17,6 +17,9 @@ public:
 
     bool module_at(std::uint32_t address, ModuleInfo& out) const override;
     bool symbol_at(std::uint32_t address, SymbolInfo& out) const override;
+    std::uint32_t next_function_after(std::uint32_t address) const override;
+    // The debug information gives a function's cold part the function's own name.
+    bool is_cold_part(std::string_view function, std::string_view name) const override { return function == name; }
 
 private:
     bool contains(std::uint32_t address) const;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace roadsum {
@@ -31,6 +32,17 @@ public:
     virtual bool module_at(std::uint32_t address, ModuleInfo& out) const = 0;
     // The public symbol at or before address that contains it.
     virtual bool symbol_at(std::uint32_t address, SymbolInfo& out) const = 0;
+    // Where the next function above address starts; 0 when none is known. Code that runs on
+    // without a jump ends there.
+    virtual std::uint32_t next_function_after(std::uint32_t /*address*/) const { return 0; }
+    // Whether the symbol called name is the cold part of the function called function: code
+    // that the compiler placed apart. Its own symbols say so with a clone suffix (".cold",
+    // ".cold.N", demangled " [clone .cold]").
+    virtual bool is_cold_part(std::string_view function, std::string_view name) const {
+        return has_cold_suffix(function, name);
+    }
+
+    static bool has_cold_suffix(std::string_view function, std::string_view name);
 };
 
 // The name of a public symbol that starts exactly at address; false when none does.

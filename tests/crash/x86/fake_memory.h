@@ -79,6 +79,18 @@ public:
         out = SymbolInfo{it->second, it->first, {}, 0};
         return true;
     }
+    // Names as the debug information gives them: a cold part has its function's name.
+    bool debug_information = false;
+    bool is_cold_part(std::string_view function, std::string_view name) const override {
+        return debug_information ? function == name : has_cold_suffix(function, name);
+    }
+    // Whether the names tell where each function ends (a symbol table), or only name some.
+    bool bounded = false;
+    std::uint32_t next_function_after(std::uint32_t address) const override {
+        if (!bounded) return 0;
+        auto it = names_.upper_bound(address);
+        return it != names_.end() ? it->first : 0;
+    }
 
 private:
     std::vector<ModuleInfo> modules_;

@@ -150,5 +150,49 @@ TEST_F(FunctionAnalyser, ALoopBackIntoDecodedCodeSplitsTheArea) {
                                                     {0x401C01, 0x401C05, false, false, true}}));
 }
 
+// How the cold part is named decides whether it is this function's: the debug information
+// gives it the parent's name, the compiler's symbols a clone suffix; anything else is another
+// function, and a jump to its start a tail call.
+TEST_F(FunctionAnalyser, AJumpIntoTheFunctionsOwnColdPartIsFollowedAndStopsAtTheNextFunction) {
+    const std::vector<AreaShape> body{{0x401900, 0x401908, false, false, true}};
+    std::vector<AreaShape> with_cold = body;
+    with_cold.push_back({0x401E00, 0x401E08, false, false, true});
+    with_cold.push_back({0x401E09, 0x401E0D, false, false, true});
+    const struct {
+        const char* cold_name;
+        bool debug_information, own;
+    } cases[] = {{"Parent", true, true},          {"Parent.cold", false, true},
+                 {"Parent [clone .cold]", false, true}, {"Parent.cold.7", false, true},
+                 {"Parent", false, false},        {"Parent.cold", true, false},
+                 {"Parent.colder", false, false}, {"Parent [clone .constprop.0]", false, false},
+                 {"Other", true, false}};
+    code.symbols.bounded = true;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.cold_name << (c.debug_information ? " (debug information)" : ""));
+        code.symbols.debug_information = c.debug_information;
+        code.symbols.add_name(kColdPart, c.cold_name);
+        const TFunctionInfo info = analyse(kFuncWithCold);
+        EXPECT_TRUE(info.Valid);
+        EXPECT_EQ(shapes(info), c.own ? with_cold : body);
+        // The body alone gives the code range; the cold part shows in its areas and calls.
+        EXPECT_EQ(info.CodeStart, kFuncWithCold);
+        EXPECT_EQ(info.CodeLength, 9u);
+        std::vector<std::uint32_t> calls;
+        for (const CallInfo& call : info.Calls) calls.push_back(call.CodeAddress);
+        EXPECT_EQ(calls, c.own ? (std::vector<std::uint32_t>{0x401E04, 0x401E09}) : std::vector<std::uint32_t>{});
+        for (const CodeArea& a : info.Areas) EXPECT_EQ(a.Cold, a.Start >= kColdPart);
+        EXPECT_EQ(info.area_containing(0x401E09) != nullptr, c.own);
+    }
+}
+
+TEST_F(FunctionAnalyser, CodeThatRunsOnDoesNotEnterTheNextFunction) {
+    // Analysed on its own, the cold part ends before the function that follows it.
+    code.symbols.bounded = true;
+    code.symbols.add_name(kColdPart, "Alone");
+    const TFunctionInfo info = analyse(kColdPart);
+    EXPECT_TRUE(info.Valid);
+    EXPECT_EQ(info.CodeStart + info.CodeLength, kAfterCold);
+}
+
 }  // namespace
 }  // namespace roadsum

@@ -228,5 +228,41 @@ TEST_F(FunctionListing, AreasThatNoLongerMatchTheCodeGiveTheInternalError) {
 
 TEST_F(FunctionListing, UnreadableEntryGivesNoListing) { EXPECT_EQ(list(0x00500000), ""); }
 
+TEST_F(FunctionListing, TheColdPartFollowsTheBodyAndCarriesTheCrashMark) {
+    code.symbols.bounded = true;
+    ListingOptions o;
+    o.crash_address = 0x401E09;
+    o.limit = 3;
+    std::string cold_label = "loc_00401e00:";
+    cold_label.resize(31, ' ');
+    // The body, a separator and the cold part's label: eleven lines precede the crash line, more
+    // than 3 * 12 / 10, so the last four stay; the function ends at the marked call.
+    EXPECT_EQ(list(kFuncWithCold, o),
+              "[...]\r\n"
+              "00401e00 " + cold_label + "  ; cold part\r\n"
+              "00401e00   test    ebx, ebx\r\n"
+              "00401e02   je      loc_00401e09\r\n" +
+              commented("00401e04   call    $00402000", "Callee") + "\r\n" +
+              commented("00401e09 > call    $00402000", "Callee"));
+}
+
+TEST_F(FunctionListing, TheWholeColdPartIsListedAfterASeparator) {
+    code.symbols.bounded = true;
+    const std::vector<std::string> lines = split(list(kFuncWithCold));
+    ASSERT_EQ(lines.size(), 12u);
+    EXPECT_EQ(lines[3], "00401908   ret");
+    EXPECT_EQ(lines[5], "00401e00 ; ---------------------------------------------------------");
+    EXPECT_EQ(lines[4] + lines[6], "");
+}
+
+TEST_F(FunctionListing, ALineCallbackAlwaysGivesTheColumnEvenWithoutAnyLine) {
+    ListingOptions o;
+    o.line_number = [](std::uint32_t) { return 0; };
+    const std::vector<std::string> lines = split(list(kFuncHookable, o));
+    EXPECT_EQ(lines[0], entry_label("00401600  ", "sub_00401600:"));
+    EXPECT_EQ(lines[1], "00401600   > push    ebp");
+    EXPECT_EQ(lines.back(), "00401607     ret");
+}
+
 }  // namespace
 }  // namespace roadsum

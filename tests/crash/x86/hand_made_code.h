@@ -19,6 +19,9 @@ constexpr std::uint32_t kFuncInvalid = 0x00401500;
 constexpr std::uint32_t kFuncHookable = 0x00401600;
 constexpr std::uint32_t kFuncTail = 0x00401700;   // ends in a jump to another function
 constexpr std::uint32_t kFuncLong = 0x00401800;   // thirty nops
+constexpr std::uint32_t kFuncWithCold = 0x00401900;  // branches to its cold part, placed apart
+constexpr std::uint32_t kColdPart = 0x00401E00;      // ends in a call that does not return
+constexpr std::uint32_t kAfterCold = 0x00401E0E;     // the next function, right behind it
 constexpr std::uint32_t kHandleOnException = 0x00405000;
 constexpr std::uint32_t kHandleFinally = 0x00405100;
 constexpr std::uint32_t kExceptionClass = 0x00406100;
@@ -90,6 +93,18 @@ struct HandMadeCode {
         memory.poke(kFuncHookable, {0x55, 0x8B, 0xEC, 0x83, 0xEC, 0x10, 0xC9, 0xC3});  // push; mov; sub esp,10; leave; ret
 
         memory.poke(kFuncTail, {0x40, 0xE9, 0xFA, 0x08, 0x00, 0x00});  // inc eax; jmp 00402000
+        memory.poke(kFuncWithCold, {
+            0x85, 0xC0,                          // test eax, eax
+            0x0F, 0x85, 0xF8, 0x04, 0x00, 0x00,  // jne 00401e00
+            0xC3,                                // ret
+        });
+        memory.poke(kColdPart, {
+            0x85, 0xDB,                          // test ebx, ebx
+            0x74, 0x05,                          // je 00401e09
+            0xE8, 0xF7, 0x01, 0x00, 0x00,        // call 00402000
+            0xE8, 0xF2, 0x01, 0x00, 0x00,        // 00401e09: call 00402000 (does not return)
+            0x55, 0x8B, 0xEC, 0x5D, 0xC3,        // 00401e0e: the next function
+        });
         memory.poke(kFuncLong, std::vector<std::uint8_t>(30, 0x90));
         memory.poke(kFuncLong + 30, {0xC3});
 
@@ -102,6 +117,9 @@ struct HandMadeCode {
         symbols.add_name(kCallee, "Callee");
         symbols.add_name(kMessageBox, "MessageBoxA");
         symbols.add_name(kFuncTail, "TailCaller");
+        symbols.add_name(kFuncWithCold, "Parent");
+        symbols.add_name(kColdPart, "Parent.cold");
+        symbols.add_name(kAfterCold, "Other");
         symbols.add_name(kImportSlot, "__imp_MessageBoxA");
         symbols.add_name(kHandleOnException, "@HandleOnException");
         symbols.add_name(kHandleFinally, "@HandleFinally");

@@ -8,15 +8,20 @@
 #   roadsum_executable_with_debug_info(NAME RC_FILE DEBUG_RC_FILE SETTINGS STREAM
 #                                      LIBS ... [RESOURCES FILE...] [WIN32])
 #       links the program twice from the same objects (the libraries in LIBS, one of them an
-#       object library with its own code): first with RC_FILE, then with DEBUG_RC_FILE, which
-#       adds the packed debug information of the first link as the resource "NOX"/"EXCEPT"
-#       (file NAME.nox) and the settings resource STREAM with MinDebugInfo set to its
-#       identification (file NAME_settings.bin). The resource section lies after code and
-#       data, so the second link holds the same code at the same addresses; the build checks
-#       that byte for byte, and the linker writes the header checksum of the final file. The
-#       first link goes to first_link/NAME.exe; NAME.map and NAME.nox are also put beside
-#       the final program. RESOURCES are further generated files that the resource scripts
-#       include (the icon), made before either link.
+#       object library with its own code). The first link, with RC_FILE and the full DWARF,
+#       goes to first_link/NAME.exe; everything about the program's code is made from it:
+#       NAME.map and NAME.nox (nox-debuginfo), the settings resource STREAM with MinDebugInfo
+#       set to the container's identification (NAME_settings.bin), and NAME.exe.debug, its
+#       DWARF alone (objcopy --only-keep-debug). The second link is the shipped program: with
+#       DEBUG_RC_FILE, which adds the packed debug information as the resource "NOX"/"EXCEPT"
+#       and the marked settings, linked --strip-debug so that it carries no DWARF but a
+#       .gnu_debuglink to NAME.exe.debug (cmake/debuglink.ld), through which gdb, addr2line
+#       and objdump find the DWARF. The linker itself writes the header checksum of the
+#       stripped file. Resources and the link lie after code and data, so the code stays
+#       where the first link put it; the build checks that byte for byte, checks the
+#       checksum and the link to the side file, and puts NAME.map, NAME.nox and
+#       NAME.exe.debug beside the program. RESOURCES are further generated files that the
+#       resource scripts include (the icon), made before either link.
 
 function(roadsum_debuginfo_tool var)
   roadsum_host_tool(tool nox-debuginfo)
@@ -71,13 +76,38 @@ function(roadsum_executable_with_debug_info name)
   set_source_files_properties(${D_DEBUG_RC_FILE} PROPERTIES
     OBJECT_DEPENDS "${dir}/${name}.nox;${dir}/${name}_settings.bin;${D_RESOURCES}")
 
-  add_executable(${name} ${kind} ${D_DEBUG_RC_FILE} ${dir}/${name}.nox ${dir}/${name}_settings.bin ${D_RESOURCES})
+  # The DWARF of the first link into the side file, and an object whose only section links
+  # to it: made by objcopy from an empty object, which computes the CRC-32 as gdb checks it.
+  # The section is renamed and made ordinary data since --strip-debug drops debugging input
+  # sections; cmake/debuglink.ld names it .gnu_debuglink again in the program.
+  set(debug_file ${name}${CMAKE_EXECUTABLE_SUFFIX}.debug)
+  set(link_object ${dir}/${name}_debuglink.obj)
+  add_custom_command(
+    OUTPUT ${dir}/${debug_file} ${link_object}
+    BYPRODUCTS ${link_object}.empty ${link_object}.section
+    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug $<TARGET_FILE:${name}_first_link> ${dir}/${debug_file}
+    COMMAND ${CMAKE_C_COMPILER} -c -x assembler /dev/null -o ${link_object}.empty
+    COMMAND ${CMAKE_OBJCOPY} -R .text -R .data -R .bss --add-gnu-debuglink=${dir}/${debug_file}
+            ${link_object}.empty ${link_object}.section
+    COMMAND ${CMAKE_OBJCOPY} --rename-section .gnu_debuglink=.roadsum_debuglink,contents,alloc,load,readonly,data
+            ${link_object}.section ${link_object}
+    DEPENDS ${name}_first_link
+    COMMENT "Moving the DWARF of ${name} into ${debug_file}"
+    VERBATIM)
+  set_source_files_properties(${link_object} PROPERTIES EXTERNAL_OBJECT TRUE GENERATED TRUE)
+
+  add_executable(${name} ${kind} ${D_DEBUG_RC_FILE} ${dir}/${name}.nox ${dir}/${name}_settings.bin ${D_RESOURCES}
+                 ${link_object})
   target_link_libraries(${name} PRIVATE ${D_LIBS})
   target_include_directories(${name} PRIVATE ${dir})
+  # Long section names are kept although the link strips (.eh_frame would become .eh_fram).
+  set(link_script ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/debuglink.ld)
+  target_link_options(${name} PRIVATE -Wl,--strip-debug -Wl,--enable-long-section-names -Wl,-T,${link_script})
+  set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${link_script})
   add_custom_command(TARGET ${name} POST_BUILD
-    COMMAND ${tool} compare $<TARGET_FILE:${name}_first_link> $<TARGET_FILE:${name}>
-    COMMAND ${CMAKE_COMMAND} -E copy ${dir}/${name}.map ${dir}/${name}.nox $<TARGET_FILE_DIR:${name}>
-    COMMENT "Checking that ${name} holds the code of its first link"
+    COMMAND ${tool} compare $<TARGET_FILE:${name}_first_link> $<TARGET_FILE:${name}> --debug-file ${dir}/${debug_file}
+    COMMAND ${CMAKE_COMMAND} -E copy ${dir}/${name}.map ${dir}/${name}.nox ${dir}/${debug_file} $<TARGET_FILE_DIR:${name}>
+    COMMENT "Checking that ${name} holds the code of its first link and links to its DWARF"
     VERBATIM)
   roadsum_depend_on_debuginfo_tool(${name})
 endfunction()

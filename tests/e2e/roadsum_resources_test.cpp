@@ -5,8 +5,11 @@
 
 #include <set>
 #include <string>
+#include <utility>
 
 #include "automation.h"
+#include "crash/settings/settings_win32.h"
+#include "roadsum_version.h"
 
 namespace roadsum::e2e {
 namespace {
@@ -47,6 +50,57 @@ TEST(RoadsumResources, TheIconHoldsFourSizesInTwoColourDepths) {
         DeleteObject(info.hbmMask);
         DestroyIcon(icon);
     }
+    FreeLibrary(exe);
+}
+
+// The version block, as Explorer's file properties show it, and the file version that bug
+// reports print, read by the reporter's own code.
+TEST(RoadsumResources, TheVersionBlockNamesTheProgramItsMakerAndTheVersion) {
+    const std::string path = ProgramPath();
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
+    ASSERT_NE(size, 0u);
+    std::string block(size, '\0');
+    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, block.data()));
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    ASSERT_GE(length, sizeof *fixed);
+    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    const DWORD high = ROADSUM_VERSION_MAJOR << 16 | ROADSUM_VERSION_MINOR;
+    const DWORD low = ROADSUM_VERSION_PATCH << 16 | ROADSUM_VERSION_TWEAK;
+    EXPECT_EQ(std::pair(fixed->dwFileVersionMS, fixed->dwFileVersionLS), std::pair(high, low));
+    EXPECT_EQ(std::pair(fixed->dwProductVersionMS, fixed->dwProductVersionLS), std::pair(high, low));
+    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_APP));
+    EXPECT_EQ(fixed->dwFileFlags & fixed->dwFileFlagsMask, 0u);  // neither debug nor pre-release
+
+    WORD* translation = nullptr;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+                               &length));
+    ASSERT_EQ(length, 4u);  // one language: US English, Unicode
+    EXPECT_EQ(std::pair(translation[0], translation[1]), std::pair(WORD{0x0409}, WORD{1200}));
+
+    const std::pair<const char*, const char*> texts[] = {
+        {"ProductName", "Roadsum"},
+        {"CompanyName", "Pelwin"},
+        {"FileDescription", "Roadsum travel cost calculator"},
+        {"LegalCopyright", "Copyright (C) 2026 Pelwin"},
+        {"OriginalFilename", "Roadsum.exe"},
+        {"InternalName", "Roadsum"},
+        {"FileVersion", ROADSUM_VERSION_TEXT},
+        {"ProductVersion", ROADSUM_VERSION_TEXT},
+    };
+    for (const auto& [name, expected] : texts) {
+        char* value = nullptr;
+        const std::string query = std::string("\\StringFileInfo\\040904B0\\") + name;
+        ASSERT_TRUE(VerQueryValueA(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &length)) << name;
+        EXPECT_EQ(std::string(value, strnlen(value, length)), expected) << name;
+    }
+
+    HMODULE exe = LoadLibraryExA(path.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+    ASSERT_NE(exe, nullptr);
+    EXPECT_EQ(Win32SettingsEnvironment().file_version(reinterpret_cast<ModuleHandle>(exe)), ROADSUM_VERSION_TEXT);
     FreeLibrary(exe);
 }
 

@@ -2,6 +2,9 @@
 // it writes, the settings it marks and the check after the second link.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <utility>
+
 #include "crash/common/little_endian.h"
 #include "crash/debuginfo/map_text_parser.h"
 #include "crash/debuginfo/unmangle.h"
@@ -246,15 +249,27 @@ TEST(ImageCompare, ResourcesMayDifferCodeAndChecksumMayNot) {
     const std::string a = with_checksum(first.build()), b = with_checksum(second.build());
     EXPECT_EQ(compare_images(a, b), "");
 
-    TestPe longer = first;
+    TestPe longer = first, moved = first;
     longer.code_size += 0x1000;
-    EXPECT_NE(compare_images(a, with_checksum(longer.build())), "");
+    moved.image_base = 0x10000000;
     std::string changed = b;
-    changed[0x400 + 0x10] = '\x90';  // a byte of the code
-    EXPECT_NE(compare_images(a, with_checksum(changed)), "");
-    std::string unchecked = b;
+    changed[0x400 + 0x10] = changed[0x400 + 0x20] = '\x90';  // two bytes of the code
+    std::string unchecked = b, unwritten = b;
     unchecked[unchecked.size() - 1] ^= 1;
-    EXPECT_EQ(compare_images(a, unchecked), "the header checksum is not right");
+    const std::uint32_t field = read_pe_headers(PeFileImage(b))->checksum_offset;
+    unwritten.replace(field, 4, 4, '\0');
+    char sums[80];
+    std::snprintf(sums, sizeof sums, "the header checksum is 0x%08x but the file sums to 0x%08x",
+                  get_le32(reinterpret_cast<const std::uint8_t*>(&b[field])), pe_file_checksum(unchecked, field));
+
+    const std::pair<std::string, std::string> cases[] = {
+        {with_checksum(longer.build()), "section .text changed its size from 0x00003000 to 0x00004000"},
+        {with_checksum(moved.build()), "the image base moved from 0x00400000 to 0x10000000"},
+        {with_checksum(changed), "section .text differs in 2 bytes, first at 0x00401010 (0xcc in the first file, 0x90 in the second)"},
+        {unchecked, sums},
+        {unwritten, "the header checksum is 0 (not written)"},
+    };
+    for (const auto& [spoilt, difference] : cases) EXPECT_EQ(compare_images(a, spoilt), difference);
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 #include "image_compare.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <optional>
 
 #include "coff_symbols.h"
+#include "crash/archive/crc32.h"
+#include "crash/common/little_endian.h"
 #include "crash/process/pe_headers.h"
 
 namespace roadsum {
@@ -16,24 +19,108 @@ std::optional<PeHeaders> headers_of(std::string_view file) {
     return PeFileImage{std::string(file)}.headers();
 }
 
+std::string hex(std::uint32_t value, int digits = 8) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%0*x", digits, static_cast<unsigned>(value));
+    return text;
+}
+
+// Sections that the debug information describes: everything loaded but resources and
+// relocations, which lie after code and data and may change from link to link.
+bool described(const std::string& name, const PeSectionHeader& s) {
+    return name != ".rsrc" && name != ".reloc" && !(s.characteristics & kDiscardable);
+}
+
+bool is_dwarf(const std::string& name) { return name.starts_with(".debug_") || name.starts_with(".zdebug_"); }
+
+const PeSectionHeader* find_section(std::string_view file, const PeHeaders& h, const std::string& name) {
+    auto it = std::find_if(h.sections.begin(), h.sections.end(),
+                           [&](const PeSectionHeader& s) { return section_name(file, h, s) == name; });
+    return it == h.sections.end() ? nullptr : &*it;
+}
+
+// Where the section lies in the second file, when it is not where the first has it.
+std::string placement_difference(const std::string& name, const PeSectionHeader& a, const PeSectionHeader& b) {
+    if (b.virtual_address != a.virtual_address)
+        return "section " + name + " moved from " + hex(a.virtual_address) + " to " + hex(b.virtual_address);
+    if (b.virtual_size != a.virtual_size)
+        return "section " + name + " changed its size from " + hex(a.virtual_size) + " to " + hex(b.virtual_size);
+    return {};
+}
+
+std::string byte_difference(const std::string& name, std::uint32_t address, std::string_view a, std::string_view b) {
+    const std::size_t common = std::min(a.size(), b.size());
+    const auto at = std::mismatch(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(common), b.begin()).first - a.begin();
+    if (static_cast<std::size_t>(at) == common)
+        return "section " + name + " stores " + std::to_string(a.size()) + " bytes in the first file and " +
+               std::to_string(b.size()) + " in the second";
+    std::size_t count = 0;
+    for (std::size_t i = static_cast<std::size_t>(at); i < common; ++i) count += a[i] != b[i];
+    const auto byte = [](char c) { return hex(static_cast<unsigned char>(c), 2); };
+    return "section " + name + " differs in " + std::to_string(count) + (count == 1 ? " byte" : " bytes") + ", first at " +
+           hex(address + static_cast<std::uint32_t>(at)) + " (" + byte(a[at]) + " in the first file, " + byte(b[at]) +
+           " in the second)";
+}
+
+std::string checksum_difference(std::string_view file, const PeHeaders& h) {
+    if (h.checksum == 0) return "the header checksum is 0 (not written)";
+    const std::uint32_t computed = pe_file_checksum(file, h.checksum_offset);
+    if (h.checksum == computed) return {};
+    return "the header checksum is " + hex(h.checksum) + " but the file sums to " + hex(computed);
+}
+
 }  // namespace
 
 std::string compare_images(std::string_view first, std::string_view second) {
     const auto a = headers_of(first), b = headers_of(second);
     if (!a || !b) return "not a 32-bit PE image";
-    if (a->image_base != b->image_base || a->entry_point != b->entry_point) return "image base or entry point differ";
+    if (a->image_base != b->image_base)
+        return "the image base moved from " + hex(a->image_base) + " to " + hex(b->image_base);
+    if (a->entry_point != b->entry_point)
+        return "the entry point moved from " + hex(a->entry_point) + " to " + hex(b->entry_point);
     for (const PeSectionHeader& s : a->sections) {
         const std::string name = section_name(first, *a, s);
-        if (name == ".rsrc" || name == ".reloc" || (s.characteristics & kDiscardable)) continue;
-        auto other = std::find_if(b->sections.begin(), b->sections.end(),
-                                  [&](const PeSectionHeader& t) { return section_name(second, *b, t) == name; });
-        if (other == b->sections.end()) return "section " + name + " is missing";
-        if (other->virtual_address != s.virtual_address || other->virtual_size != s.virtual_size)
-            return "section " + name + " moved or changed its size";
-        if (stored_bytes(first, s) != stored_bytes(second, *other)) return "the bytes of section " + name + " differ";
+        if (!described(name, s)) continue;
+        const PeSectionHeader* other = find_section(second, *b, name);
+        if (!other) return "section " + name + " is missing";
+        if (std::string moved = placement_difference(name, s, *other); !moved.empty()) return moved;
+        const std::string_view x = stored_bytes(first, s), y = stored_bytes(second, *other);
+        if (x != y) return byte_difference(name, a->image_base + s.virtual_address, x, y);
     }
-    if (b->checksum == 0 || b->checksum != pe_file_checksum(second, b->checksum_offset))
-        return "the header checksum is not right";
+    return checksum_difference(second, *b);
+}
+
+std::string check_debug_link(std::string_view program, std::string_view side_file_name, std::string_view side_file) {
+    const auto p = headers_of(program), d = headers_of(side_file);
+    if (!p) return "the program is not a 32-bit PE image";
+    if (!d) return "the side file is not a 32-bit PE image";
+    for (const PeSectionHeader& s : p->sections)
+        if (const std::string name = section_name(program, *p, s); is_dwarf(name))
+            return "the program still holds the DWARF section " + name;
+
+    // The link: the file name, zero-terminated and padded to four bytes, then the CRC-32.
+    const std::string_view link = section_bytes(program, *p, ".gnu_debuglink");
+    const std::size_t end = link.find('\0');
+    if (end == std::string_view::npos || (end + 4) / 4 * 4 + 4 > link.size())
+        return "the program has no .gnu_debuglink section, or a broken one";
+    if (link.substr(0, end) != side_file_name)
+        return "the .gnu_debuglink names " + std::string(link.substr(0, end)) + ", not " + std::string(side_file_name);
+    const std::uint32_t expected = get_le32(reinterpret_cast<const std::uint8_t*>(link.data() + (end + 4) / 4 * 4));
+    const std::uint32_t actual = crc32(bytes_of(side_file));
+    if (expected != actual)
+        return "the .gnu_debuglink expects CRC-32 " + hex(expected) + " but " + std::string(side_file_name) + " has " +
+               hex(actual);
+
+    for (const char* dwarf : {".debug_info", ".debug_line"})
+        if (section_bytes(side_file, *d, dwarf).empty()) return "the side file has no " + std::string(dwarf);
+    for (const PeSectionHeader& s : p->sections) {
+        const std::string name = section_name(program, *p, s);
+        if (!described(name, s)) continue;
+        const PeSectionHeader* described_as = find_section(side_file, *d, name);
+        if (!described_as) return "the side file does not describe section " + name;
+        if (std::string moved = placement_difference(name, *described_as, s); !moved.empty())
+            return "from the side file to the program, " + moved;
+    }
     return {};
 }
 

@@ -1,6 +1,6 @@
-// The check after the second link: the executable with its debug information must hold the
-// same code and data at the same addresses as the one the information was made from, and a
-// correct header checksum.
+// The checks after the last link: the shipped executable must hold the same code and data at
+// the same addresses as the link that the debug information was made from, a correct header
+// checksum, and, when its DWARF lies in a side file, a link to exactly that file.
 #pragma once
 
 #include <string>
@@ -9,7 +9,14 @@
 namespace roadsum {
 
 // Compares every loaded section except resources and relocations (which lie after code and
-// data and may change); result empty when all is equal, else what differs.
+// data and may change); result empty when all is equal, else what differs (the section, the
+// first differing address and both bytes; or the checksum written and the one computed).
 std::string compare_images(std::string_view first, std::string_view second);
+
+// Checks a program whose DWARF was moved into a side file: the program holds no DWARF
+// section, its ".gnu_debuglink" names the side file and carries the side file's CRC-32, and
+// the side file holds the DWARF and places every section that compare_images looks at where
+// the program has it. Result empty when all holds, else what does not.
+std::string check_debug_link(std::string_view program, std::string_view side_file_name, std::string_view side_file);
 
 }  // namespace roadsum

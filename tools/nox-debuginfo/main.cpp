@@ -19,7 +19,7 @@ using namespace roadsum;
 const char kUsage[] =
     "usage: nox-debuginfo build EXE [--map FILE] [--nox FILE] [--minimal FILE]\n"
     "                     [--settings STREAM --settings-out FILE]\n"
-    "       nox-debuginfo compare FIRST SECOND\n"
+    "       nox-debuginfo compare FIRST SECOND [--debug-file FILE]\n"
     "\n"
     "build    reads the executable's symbols and DWARF line tables and writes its debug\n"
     "         information: --map as a text map, --nox as the packed container (the resource\n"
@@ -28,7 +28,9 @@ const char kUsage[] =
     "         compiled settings resource STREAM is written to --settings-out with its\n"
     "         MinDebugInfo text set to the identification of the full container.\n"
     "compare  checks that SECOND holds the code and data of FIRST at the same addresses and a\n"
-    "         correct header checksum (after a second link that added resources).\n"
+    "         correct header checksum (after a second link that added resources). With\n"
+    "         --debug-file, SECOND must hold no DWARF but a .gnu_debuglink to FILE, which\n"
+    "         must hold the DWARF of the same code.\n"
     "\n"
     "Exit status: 0 on success, 1 when an input is wrong, 2 on wrong usage.\n";
 
@@ -74,11 +76,17 @@ int build(const BuildOptions& o) {
     return 0;
 }
 
-int compare(const std::string& first_path, const std::string& second_path) {
+int compare(const std::string& first_path, const std::string& second_path, const std::string& debug_path) {
     const auto first = read_file(first_path), second = read_file(second_path);
     if (!first || !second) return failure("cannot read " + (first ? second_path : first_path));
     const std::string difference = compare_images(*first, *second);
     if (!difference.empty()) return failure(second_path + " does not match " + first_path + ": " + difference);
+    if (debug_path.empty()) return 0;
+    const auto debug = read_file(debug_path);
+    if (!debug) return failure("cannot read " + debug_path);
+    const std::string name = debug_path.substr(debug_path.find_last_of("/\\") + 1);
+    const std::string link = check_debug_link(*second, name, *debug);
+    if (!link.empty()) return failure(second_path + " and its debug file " + debug_path + ": " + link);
     return 0;
 }
 
@@ -88,8 +96,9 @@ int main(int argc, char** argv) {
     if (argc < 2) return usage_error("no command");
     const std::string command = argv[1];
     if (command == "compare") {
-        if (argc != 4) return usage_error("compare takes two files");
-        return compare(argv[2], argv[3]);
+        const bool with_debug_file = argc == 6 && std::string(argv[4]) == "--debug-file";
+        if (argc != 4 && !with_debug_file) return usage_error("compare takes two files and perhaps --debug-file FILE");
+        return compare(argv[2], argv[3], with_debug_file ? argv[5] : "");
     }
     if (command != "build") return usage_error("unknown command " + command);
     BuildOptions o;

@@ -6,6 +6,7 @@
 //       one function as the bug report lists it
 //   nox-disasm --verify-functions FILE
 //       decodes from each function symbol and checks it lands on the next one
+//   nox-disasm --version
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -13,6 +14,7 @@
 #include <string>
 
 #include "../common/tool_io.h"
+#include "../common/tool_version.h"
 #include "crash/common/file_names.h"
 #include "crash/x86/format.h"
 #include "crash/x86/function_listing.h"
@@ -27,7 +29,8 @@ using namespace roadsum;
 int usage() {
     std::cerr << "usage: nox-disasm [--lengths] FILE\n"
                  "       nox-disasm --function ADDR [--crash ADDR] [--limit N] [--format] FILE\n"
-                 "       nox-disasm --verify-functions FILE\n";
+                 "       nox-disasm --verify-functions FILE\n"
+                 "       nox-disasm --version\n";
     return 2;
 }
 
@@ -72,7 +75,9 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         auto value = [&]() -> std::string { return i + 1 < argc ? argv[++i] : ""; };
-        if (arg == "--lengths") {
+        if (arg == "--version") {
+            return tool::print_version("nox-disasm");
+        } else if (arg == "--lengths") {
             lengths = true;
         } else if (arg == "--format") {
             format = true;

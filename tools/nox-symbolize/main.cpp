@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "../common/tool_io.h"
+#include "../common/tool_version.h"
 #include "crash/debuginfo/map_file.h"
 #include "crash/debuginfo/map_text_parser.h"
 #include "crash/process/pe_headers.h"
@@ -19,6 +20,7 @@ using namespace roadsum;
 
 const char kUsage[] =
     "usage: nox-symbolize [--relative] [--base HEX] [--code-start HEX] FILE [ADDRESS...]\n"
+    "       nox-symbolize --version\n"
     "\n"
     "FILE is an executable or library (its debug information is found as the crash reporter\n"
     "finds it: its \"NOX\" resource, TD32 data, or a .map, .nox or .jdbg file beside it), or\n"
@@ -133,6 +135,8 @@ int main(int argc, char** argv) {
         } else if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
+        } else if (arg == "--version") {
+            return tool::print_version("nox-symbolize");
         } else if (arg.rfind("--", 0) == 0) {
             return usage_error("unknown option " + arg);
         } else if (o.file.empty()) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "../common/tool_io.h"
+#include "../common/tool_version.h"
 #include "calc/cost_model.h"
 #include "runtime/exceptions.h"
 
@@ -36,6 +37,7 @@ const char kUsage[] =
     "  --currency=TEXT    currency symbol (default \"$\")\n"
     "  --currency-after   put the currency symbol right after the amount\n"
     "  --help             show this text\n"
+    "  --version          show the version\n"
     "\n"
     "Exit status: 0 on success, 1 when the inputs are rejected (the message goes to\n"
     "standard error), 2 on wrong usage.\n";
@@ -59,6 +61,8 @@ int main(int argc, char** argv) {
         } else if (arg == "--help") {
             std::fputs(kUsage, stdout);
             return 0;
+        } else if (arg == "--version") {
+            return roadsum::tool::print_version("roadsum-calc");
         } else if (arg == "--stay-away") {
             in.stay_away = true;
         } else if (arg == "--stretch") {

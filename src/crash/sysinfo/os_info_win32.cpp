@@ -1,5 +1,7 @@
 #include "crash/sysinfo/os_info_win32.h"
 
+#include <cstring>
+
 #include "crash/sysinfo/system_function_win32.h"
 
 namespace roadsum {

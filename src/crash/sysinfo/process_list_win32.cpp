@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <cstring>
+
 #include "crash/common/scoped_handle_win32.h"
 #include "crash/sysinfo/os_info_win32.h"
 #include "crash/sysinfo/section_plugins.h"

@@ -4,14 +4,22 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace roadsum {
 
-// The routine, or null when the library or the routine is missing. A library loaded here stays
-// loaded: callers keep the pointer for the life of the process.
+// The routine, or null when the library or the routine is missing. A library that is not loaded
+// yet is loaded from the system folder, never from the program's or the current folder, and
+// stays loaded: callers keep the pointer for the life of the process.
 template <class Function>
 Function system_function(const char* library, const char* name) {
     HMODULE module = GetModuleHandleA(library);
-    if (!module) module = LoadLibraryA(library);
+    if (!module) {
+        char folder[MAX_PATH];
+        const UINT n = GetSystemDirectoryA(folder, sizeof folder);
+        if (n == 0 || n >= sizeof folder) return nullptr;
+        module = LoadLibraryA((std::string(folder, n) + "\\" + library).c_str());
+    }
     if (!module) return nullptr;
     return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }

@@ -366,6 +366,9 @@ bool decode(const std::uint8_t* bytes, std::size_t size, std::uint32_t address, 
         modrm = {true, static_cast<std::uint8_t>(b >> 6), static_cast<std::uint8_t>((b >> 3) & 7),
                  static_cast<std::uint8_t>(b & 7)};
     }
+    // Lock belongs to the read-modify-write instructions with a memory destination; anywhere
+    // else the processor raises the invalid-opcode fault, so such bytes are not code.
+    if ((ins.prefixes & kPrefixLock) && !(modrm.memory() && (entry->lock >> modrm.reg & 1))) return false;
     const bool control_move = two_byte && byte >= 0x20 && byte <= 0x23;
     if (modrm.memory() && !control_move) decode_memory(cursor, modrm, ins.address_size == 2, ins.memory);
     if (!cursor.ok) return false;

@@ -144,6 +144,17 @@ HttpAnswer evaluate_http_answer(std::string_view received, bool complete) {
     return {HttpAnswer::Redirected, {}};
 }
 
+std::optional<std::string> redirect_address(std::string_view location, const HttpEndpoint& server) {
+    location = trim_blanks(location);
+    if (starts_with_ignoring_case(location, "http://") || starts_with_ignoring_case(location, "https://")) {
+        for (const char c : location)
+            if (static_cast<unsigned char>(c) <= ' ' || c == '"') return std::nullopt;
+        return std::string(location);
+    }
+    if (location.empty() || location.front() != '/' || location.rfind("//", 0) == 0) return std::nullopt;
+    return redirect_address("http://" + server.host + ":" + std::to_string(server.port) + std::string(location), server);
+}
+
 HttpAnswer run_http_upload(StreamConnection& connection, const UploadJob& job, SendFiles& files,
                            SendProgress& progress, int timeout_ms) {
     std::vector<PresentUploadFile> present;

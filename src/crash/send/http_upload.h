@@ -71,6 +71,11 @@ struct HttpAnswer {
 // is refused.
 HttpAnswer evaluate_http_answer(std::string_view received, bool complete);
 
+// The web address a redirection leads to: an http or https address as it is, a path against the
+// upload server; nothing for anything else, so a server cannot make us open a file or start a
+// program.
+std::optional<std::string> redirect_address(std::string_view location, const HttpEndpoint& server);
+
 inline constexpr int kHttpTimeoutMs = 7000;
 inline constexpr std::size_t kHttpAnswerBytes = 5120;
 inline constexpr std::size_t kHttpFilePiece = 1024;

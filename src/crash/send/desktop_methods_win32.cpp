@@ -4,6 +4,7 @@
 #include <mapi.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "crash/send/mail_addresses.h"
 #include "crash/send/mailto_link.h"

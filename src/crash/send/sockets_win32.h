@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "crash/send/mail_delivery.h"
 #include "crash/send/mx_lookup.h"
 #include "crash/send/stream_connection.h"
 
@@ -36,6 +37,13 @@ public:
 private:
     explicit TcpConnection(std::uintptr_t socket) : socket_(socket) {}
     std::uintptr_t socket_;
+};
+
+class TcpConnector final : public Connector {
+public:
+    std::unique_ptr<StreamConnection> Connect(const std::string& host, int port, int timeout_ms) override {
+        return TcpConnection::Connect(host, port, timeout_ms);
+    }
 };
 
 // Asks DNS servers over UDP from one bound local port; `port` is 53 but for tests.

@@ -4,69 +4,14 @@
 
 #include "crash/send/dns_message.h"
 #include "crash/send/mx_lookup.h"
+#include "send_fakes.h"
 
 namespace roadsum {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-void put16(Bytes& b, unsigned v) {
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
-    b.push_back(static_cast<std::uint8_t>(v));
-}
-void put_name(Bytes& b, std::string_view name) {
-    for (std::size_t at = 0; at < name.size();) {
-        const std::size_t dot = std::min(name.find('.', at), name.size());
-        b.push_back(static_cast<std::uint8_t>(dot - at));
-        b.insert(b.end(), name.begin() + at, name.begin() + dot);
-        at = dot + 1;
-    }
-    b.push_back(0);
-}
-
-// A reply in the form servers write: the question, then records whose names point back at it.
-struct ReplyBuilder {
-    Bytes packet;
-    std::vector<Bytes> records[3];
-    ReplyBuilder(std::string_view question, unsigned type, unsigned flags = 0x8180, unsigned id = 1) {
-        put16(packet, id);
-        put16(packet, flags);
-        put16(packet, 1);
-        packet.resize(12);
-        put_name(packet, question);
-        put16(packet, type);
-        put16(packet, 1);
-    }
-    // Owner name: a pointer to the question; data: the host written out.
-    void add(int section, unsigned type, std::string_view host, unsigned preference = 10) {
-        Bytes r = {0xC0, 12};
-        put16(r, type);
-        put16(r, 1);
-        put16(r, 0), put16(r, 300);
-        Bytes data;
-        if (type == kDnsTypeMx) put16(data, preference);
-        put_name(data, host);
-        put16(r, static_cast<unsigned>(data.size()));
-        r.insert(r.end(), data.begin(), data.end());
-        records[section].push_back(r);
-    }
-    void glue(std::string_view host, std::uint32_t address) {
-        Bytes r;
-        put_name(r, host);
-        put16(r, kDnsTypeA), put16(r, 1), put16(r, 0), put16(r, 300), put16(r, 4);
-        for (int shift = 24; shift >= 0; shift -= 8) r.push_back(static_cast<std::uint8_t>(address >> shift));
-        records[2].push_back(r);
-    }
-    Bytes bytes() const {
-        Bytes b = packet;
-        for (int s = 0; s < 3; ++s) {
-            b[6 + 2 * s] = 0;
-            b[7 + 2 * s] = static_cast<std::uint8_t>(records[s].size());
-            for (const Bytes& r : records[s]) b.insert(b.end(), r.begin(), r.end());
-        }
-        return b;
-    }
-};
+using testing::Bytes;
+using testing::ReplyBuilder;
+using testing::put16;
 
 TEST(DnsQuery, PacketBytes) {
     const auto query = dns_query("mail.example.com", kDnsTypeMx);

@@ -146,5 +146,21 @@ TEST(HttpAnswers, StatusHandling) {
     }
 }
 
+TEST(HttpAnswers, OnlyWebAddressesAreOpened) {
+    const HttpEndpoint server{"bugs.example.com", 8080};
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {"http://bugs.example.com/thanks?id=7", "http://bugs.example.com/thanks?id=7"},
+        {" HTTPS://x.org/a ", "HTTPS://x.org/a"},
+        {"/thanks", "http://bugs.example.com:8080/thanks"},
+        {"file:///C:/Windows/system32/calc.exe", std::nullopt},
+        {"calc.exe", std::nullopt},
+        {"//evil.example/x", std::nullopt},
+        {"http://x.org/a b", std::nullopt},
+        {"http://x.org/\"quoted", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [location, address] : cases) EXPECT_EQ(redirect_address(location, server), address) << location;
+}
+
 }  // namespace
 }  // namespace roadsum

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <memory>
+
 #include "crash/send/base64.h"
+#include "crash/send/mail_delivery.h"
 #include "send_fakes.h"
 
 namespace roadsum {
@@ -156,6 +160,84 @@ TEST(SmtpReplies, EveryReadWaitsNoLongerThanTheTimeOut) {
     for (int t : peer.timeouts) {
         EXPECT_GT(t, 6000);
         EXPECT_LE(t, 7000);
+    }
+}
+
+// Exchangers by host: each connection gets the replies of a willing or an unwilling server.
+class FakeConnector final : public Connector {
+public:
+    std::map<std::string, std::vector<std::string>> servers;
+    std::vector<std::string> connected;
+    std::vector<std::string> transcripts;
+    std::vector<std::unique_ptr<ScriptedPeer>> kept;
+
+    std::unique_ptr<StreamConnection> Connect(const std::string& host, int port, int) override {
+        connected.push_back(host + ":" + std::to_string(port));
+        auto it = servers.find(host);
+        if (it == servers.end()) return nullptr;
+        struct Peer final : StreamConnection {
+            ScriptedPeer* peer;
+            bool Send(ByteView b) override { return peer->Send(b); }
+            ReceiveStatus Receive(std::string& into, std::size_t max, int t) override { return peer->Receive(into, max, t); }
+        };
+        kept.push_back(std::make_unique<ScriptedPeer>(it->second));
+        auto connection = std::make_unique<Peer>();
+        connection->peer = kept.back().get();
+        return connection;
+    }
+};
+
+class MxTable final : public DnsTransport {
+public:
+    std::map<std::string, std::string> exchangers;  // domain -> exchanger
+    std::optional<std::vector<std::uint8_t>> Exchange(const std::vector<std::string>&, ByteView query, int,
+                                                      const std::function<bool(ByteView)>& accept) override {
+        std::size_t at = 12;
+        const std::string name = *read_dns_name(query, at);
+        auto it = exchangers.find(name);
+        if (it == exchangers.end()) return std::nullopt;
+        testing::ReplyBuilder reply(name, kDnsTypeMx);
+        reply.add(0, kDnsTypeMx, it->second);
+        const auto bytes = reply.bytes();
+        return accept(bytes) ? std::optional(bytes) : std::nullopt;
+    }
+};
+
+TEST(DirectDelivery, OneOfTwoRecipientsDeliveredCountsAsSent) {
+    const std::vector<std::string> willing = {"220 hi\r\n", "250 hello\r\n", "250 ok\r\n", "250 ok\r\n",
+                                              "354 go\r\n", "250 ok\r\n", "221 bye\r\n"};
+    const std::vector<std::string> unwilling = {"220 hi\r\n", "250 hello\r\n", "250 ok\r\n", "550 unknown\r\n",
+                                                "221 bye\r\n"};
+    struct Case {
+        const char* name;
+        std::map<std::string, std::string> mx;
+        std::map<std::string, std::vector<std::string>> servers;
+        bool sent;
+    };
+    const Case cases[] = {
+        {"second refuses", {{"a.test", "mx.a.test"}, {"b.test", "mx.b.test"}}, {{"mx.a.test", willing}, {"mx.b.test", unwilling}}, true},
+        {"first has no exchanger", {{"b.test", "mx.b.test"}}, {{"mx.b.test", willing}}, true},
+        {"first unreachable", {{"a.test", "mx.a.test"}, {"b.test", "mx.b.test"}}, {{"mx.b.test", willing}}, true},
+        {"both refuse", {{"a.test", "mx.a.test"}, {"b.test", "mx.b.test"}}, {{"mx.a.test", unwilling}, {"mx.b.test", unwilling}}, false},
+        {"no exchanger at all", {}, {}, false},
+    };
+    for (const Case& c : cases) {
+        FakeConnector connector;
+        connector.servers = c.servers;
+        MxTable dns;
+        dns.exchangers = c.mx;
+        MemoryFiles files;
+        RecordingProgress progress;
+        SmtpJob job = job_for({"x@a.test", "y@b.test"});
+        job.account = "not used";
+        MxLookupOptions lookup;
+        lookup.servers = {"10.0.0.1"};
+        EXPECT_EQ(send_to_exchangers(connector, dns, lookup, 2525, job, files, progress), c.sent) << c.name;
+        for (const auto& peer : connector.kept) {
+            EXPECT_EQ(peer->sent.find("AUTH"), std::string::npos) << c.name;
+            EXPECT_EQ(peer->sent.find("RCPT TO:<x@a.test>\r\nRCPT"), std::string::npos) << "one recipient a session";
+        }
+        for (const std::string& at : connector.connected) EXPECT_TRUE(at.ends_with(":2525")) << c.name;
     }
 }
 

@@ -18,7 +18,8 @@ class DnsTransport {
 public:
     virtual ~DnsTransport() = default;
     // Sends the query to every server at once (IPv4 addresses as text) and returns the first
-    // reply that `accept` takes; nothing when none came within the time-out.
+    // reply that `accept` takes; nothing when none came within the time-out, or when every
+    // server has answered without one.
     virtual std::optional<std::vector<std::uint8_t>> Exchange(const std::vector<std::string>& servers, ByteView query,
                                                               int timeout_ms,
                                                               const std::function<bool(ByteView)>& accept) = 0;

@@ -3,6 +3,7 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace roadsum {
@@ -124,6 +125,7 @@ std::optional<std::vector<std::uint8_t>> UdpDnsTransport::Exchange(const std::ve
     if (asked.empty()) return std::nullopt;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
     std::vector<std::uint8_t> buffer(1500);
+    std::vector<bool> answered(asked.size(), false);
     while (int left = milliseconds_left(deadline)) {
         if (!wait_for(s, false, left)) break;
         sockaddr_in from{};
@@ -131,12 +133,17 @@ std::optional<std::vector<std::uint8_t>> UdpDnsTransport::Exchange(const std::ve
         const int got = recvfrom(s, reinterpret_cast<char*>(buffer.data()), static_cast<int>(buffer.size()), 0,
                                  reinterpret_cast<sockaddr*>(&from), &from_length);
         if (got <= 0) continue;  // an ICMP "unreachable" of one server ends nothing
-        // Only the servers asked may answer.
+        // Only the servers asked may answer, and each once: when all have answered without
+        // a usable reply, none will come.
         bool known = false;
-        for (const sockaddr_in& server : asked)
-            known |= server.sin_addr.s_addr == from.sin_addr.s_addr && server.sin_port == from.sin_port;
+        for (std::size_t i = 0; i < asked.size(); ++i) {
+            if (asked[i].sin_addr.s_addr != from.sin_addr.s_addr || asked[i].sin_port != from.sin_port) continue;
+            known = true;
+            answered[i] = true;
+        }
         const ByteView reply(buffer.data(), static_cast<std::size_t>(got));
         if (known && accept(reply)) return std::vector<std::uint8_t>(reply.begin(), reply.end());
+        if (std::find(answered.begin(), answered.end(), false) == answered.end()) break;
     }
     return std::nullopt;
 }

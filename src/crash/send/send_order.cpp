@@ -1,0 +1,38 @@
+#include "crash/send/send_order.h"
+
+#include <optional>
+
+namespace roadsum {
+
+SendResult run_send_methods(const INXSettings& settings, bool hidden, SendMethods& methods,
+                            const SendSwitches& switches) {
+    std::optional<bool> online;
+    auto is_online = [&] {
+        if (!online) online = !switches.online_check || methods.Online(hidden);
+        return *online;
+    };
+    const bool has_recipients = !settings.Get(keys::MailAddr).empty();
+    bool sent = false;
+    if (settings.Get(keys::UploadViaHttp) && !settings.Get(keys::HttpServer).empty() && is_online())
+        sent = methods.Upload();
+    if (!sent && settings.Get(keys::MailAsSmtpServer) && has_recipients && is_online())
+        sent = methods.SendToExchangers();
+    if (!sent && settings.Get(keys::MailAsSmtpClient) && has_recipients && !settings.Get(keys::SmtpServer).empty() &&
+        is_online())
+        sent = methods.SendThroughServer();
+    if (!sent && settings.Get(keys::MailViaMapi)) {
+        const SendResult mapi = methods.SendByMapi();
+        if (mapi == SendResult::Cancelled) return mapi;
+        sent = mapi == SendResult::Sent;
+    }
+    if (!sent && settings.Get(keys::MailViaMailto) && !hidden) sent = methods.OpenMailto();
+    if (!sent && !hidden) methods.ShowFailure(settings.Get(keys::SendFailMsg));
+    return sent ? SendResult::Sent : SendResult::Failed;
+}
+
+bool needs_attachments(const INXSettings& settings) {
+    return settings.Get(keys::MailAsSmtpServer) || settings.Get(keys::MailAsSmtpClient) ||
+           settings.Get(keys::UploadViaHttp) || settings.Get(keys::MailViaMapi);
+}
+
+}  // namespace roadsum

@@ -43,13 +43,13 @@ private:
 
 }  // namespace
 
-MapiOutcome send_by_mapi(const MapiMail& mail) {
+SendResult send_by_mapi(const MapiMail& mail) {
     HMODULE mapi = LoadLibraryA("mapi32.dll");
-    if (!mapi) return MapiOutcome::Failed;
+    if (!mapi) return SendResult::Failed;
     const auto send_mail = reinterpret_cast<LPMAPISENDMAIL>(reinterpret_cast<void*>(GetProcAddress(mapi, "MAPISendMail")));
     if (!send_mail) {
         FreeLibrary(mapi);
-        return MapiOutcome::Failed;
+        return SendResult::Failed;
     }
     const std::vector<std::string> items = address_items(mail.recipients);
     std::vector<std::pair<std::string, std::string>> names;
@@ -86,8 +86,8 @@ MapiOutcome send_by_mapi(const MapiMail& mail) {
         result = send_mail(0, reinterpret_cast<ULONG_PTR>(mail.owner), &message, flags, 0);
     }
     FreeLibrary(mapi);
-    if (result == SUCCESS_SUCCESS) return MapiOutcome::Sent;
-    return result == MAPI_USER_ABORT ? MapiOutcome::Cancelled : MapiOutcome::Failed;
+    if (result == SUCCESS_SUCCESS) return SendResult::Sent;
+    return result == MAPI_USER_ABORT ? SendResult::Cancelled : SendResult::Failed;
 }
 
 std::string registered_mailto_command() {

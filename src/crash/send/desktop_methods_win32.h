@@ -9,10 +9,9 @@
 #include <vector>
 
 #include "crash/send/mail_message.h"
+#include "crash/send/send_order.h"
 
 namespace roadsum {
-
-enum class MapiOutcome { Failed = 0, Sent = 1, Cancelled = 2 };
 
 struct MapiMail {
     std::string recipients;  // the list as MailAddr holds it
@@ -24,8 +23,8 @@ struct MapiMail {
 };
 
 // MAPISendMail of "mapi32.dll". The owner loses its topmost state for the call, so the mail
-// client's window can come to the front.
-MapiOutcome send_by_mapi(const MapiMail& mail);
+// client's window can come to the front. Cancelled when the user aborted.
+SendResult send_by_mapi(const MapiMail& mail);
 
 // The default value of HKEY_CLASSES_ROOT\mailto\shell\open\command, environment expanded.
 std::string registered_mailto_command();

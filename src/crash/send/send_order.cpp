@@ -30,6 +30,23 @@ SendResult run_send_methods(const INXSettings& settings, bool hidden, SendMethod
     return sent ? SendResult::Sent : SendResult::Failed;
 }
 
+SendAreaTexts send_progress_areas(const INXSettings& settings, bool has_attachments) {
+    const bool upload = settings.Get(keys::UploadViaHttp);
+    const bool direct = settings.Get(keys::MailAsSmtpServer);
+    const bool mail = direct || settings.Get(keys::MailAsSmtpClient);
+    SendAreaTexts areas = {{SendArea::PrepareAttachments, settings.Get(keys::PrepAttMsg)}};
+    if (direct) areas.emplace_back(SendArea::MxLookup, settings.Get(keys::MxLookMsg));
+    areas.emplace_back(SendArea::Connect, settings.Get(keys::ConnMsg));
+    if (mail) {
+        areas.emplace_back(SendArea::Authenticate, settings.Get(keys::AuthMsg));
+        areas.emplace_back(SendArea::SendMail, settings.Get(keys::SendMailMsg));
+    }
+    if (upload) areas.emplace_back(SendArea::Fields, settings.Get(keys::FieldMsg));
+    if (has_attachments) areas.emplace_back(SendArea::SendAttachments, settings.Get(keys::SendAttMsg));
+    areas.emplace_back(SendArea::Finalize, settings.Get(keys::SendFinalMsg));
+    return areas;
+}
+
 bool needs_attachments(const INXSettings& settings) {
     return settings.Get(keys::MailAsSmtpServer) || settings.Get(keys::MailAsSmtpClient) ||
            settings.Get(keys::UploadViaHttp) || settings.Get(keys::MailViaMapi);

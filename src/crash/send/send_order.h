@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "crash/send/send_progress.h"
 #include "crash/settings/crash_settings.h"
 
 namespace roadsum {
@@ -33,6 +34,11 @@ struct SendSwitches {
 // and the request is not hidden, SendFailMsg is shown; a user's MAPI cancel shows nothing.
 SendResult run_send_methods(const INXSettings& settings, bool hidden, SendMethods& methods,
                             const SendSwitches& switches = {});
+
+// The progress window's areas for the methods that will run: PrepAttMsg; MxLookMsg (direct
+// delivery); ConnMsg; AuthMsg and SendMailMsg (mail); FieldMsg (upload); SendAttMsg (with
+// attachments); SendFinalMsg.
+SendAreaTexts send_progress_areas(const INXSettings& settings, bool has_attachments);
 
 // Whether any method that needs prepared attachments is on.
 bool needs_attachments(const INXSettings& settings);

@@ -166,5 +166,21 @@ TEST(AttachmentPreparation, ReportScreenshotExtrasAndArchives) {
     for (const auto& [depth, mode] : modes) EXPECT_EQ(png_mode_for_depth(depth), mode) << depth;
 }
 
+TEST(SendOrder, ProgressAreasOfTheMethodsThatRun) {
+    SettingsWorld world;
+    world.give(kExe, "MailAsSmtpServer = true\nPrepAttMsg = \"P\"\nMxLookMsg = \"M\"\nConnMsg = \"C\"\nAuthMsg = \"A\"\n"
+                     "SendMailMsg = \"S\"\nFieldMsg = \"F\"\nSendAttMsg = \"T\"\nSendFinalMsg = \"E\"");
+    const auto settings = world.context.SettingsOf(kExe);
+    auto texts = [](const SendAreaTexts& areas) {
+        std::string out;
+        for (const auto& [area, text] : areas) out += text;
+        return out;
+    };
+    EXPECT_EQ(texts(send_progress_areas(*settings, true)), "PMCASTE");
+    settings->Set(keys::MailAsSmtpServer, false);
+    settings->Set(keys::UploadViaHttp, true);
+    EXPECT_EQ(texts(send_progress_areas(*settings, false)), "PCFE");
+}
+
 }  // namespace
 }  // namespace roadsum

@@ -321,16 +321,27 @@ def main():
                 with open(os.path.join(args.work, file), "rb") as f:
                     if part.get_payload(decode=True) != f.read():
                         fault(f"{subject}: {file} decoded differs from the file")
-    unexpected = sorted(set(by_subject) - {"smtp-auth", "direct"})
+    if "request-EConvertError" not in by_subject:
+        fault("the background request's mail did not arrive")
+    else:
+        mail, message = by_subject["request-EConvertError"]
+        parts = list(message.iter_parts())
+        if [p.get_filename() for p in parts[1:]] != ["bugreport.txt"] or \
+                parts[1].get_payload(decode=True) != b"date/time : now\r\n":
+            fault("the background request's mail lacks its report")
+    unexpected = sorted(set(by_subject) - {"smtp-auth", "direct", "request-EConvertError"})
     if unexpected:
         fault(f"mails that should not have been accepted: {unexpected}")
 
     files = {"report": os.path.join(args.work, "bugreport.txt"), "screenshot": os.path.join(args.work, "screenshot.png")}
-    paths = [u["path"] for u in Uploads.received]
+    paths = [u["path"] for u in Uploads.received if not u["path"].startswith("/request/")]
     if sorted(paths) != sorted(f"/upload/{p}" for p in ("ok", "continue", "redirect", "error", "garbage")):
         fault(f"uploads received: {paths}")
     for upload in Uploads.received:
-        check_upload(upload, files)
+        if not upload["path"].startswith("/request/"):
+            check_upload(upload, files)
+    if [u["path"] for u in Uploads.received if u["path"].startswith("/request/")] != ["/request/error"]:
+        fault("the background request did not try the upload first")
 
     print(f"{len(handler.mails)} mails and {len(Uploads.received)} uploads checked, {len(faults)} faults")
     return 1 if faults else 0

@@ -18,8 +18,10 @@
 #include "crash/send/http_upload.h"
 #include "crash/send/mail_delivery.h"
 #include "crash/send/mailto_link.h"
+#include "crash/send/send_request_win32.h"
 #include "crash/send/sockets_win32.h"
 #include "crash/send/system_settings_win32.h"
+#include "settings_fakes.h"
 
 namespace roadsum {
 namespace {
@@ -253,6 +255,40 @@ TEST_F(SendPeers, MailtoStartsTheRegisteredProgram) {
     else RegDeleteValueA(key, nullptr);
     RegCloseKey(key);
     EXPECT_TRUE(line.ends_with(" " + mailto_link("reports@example.test", "bug report", report))) << line;
+}
+
+// A whole request in its background thread: the upload is refused, so the mail goes through
+// the SMTP server, with the report written by the report room's writer.
+TEST_F(SendPeers, RequestInTheBackgroundFallsBackToTheSmtpServer) {
+    testing::SettingsWorld world;
+    world.give(testing::kExe, "UploadViaHttp = true\nHttpServer = \"127.0.0.1/request/error\"\nHttpPort = " +
+                                  env("ROADSUM_HTTP_PORT") + "\nMailAsSmtpClient = true\nSmtpServer = \"127.0.0.1\"\n"
+                                  "SmtpPort = " + env("ROADSUM_SMTP_PORT") + "\nMailAddr = \"reports@example.test\"\n"
+                                  "MailSubj = \"request-%exceptClass%\"\nMailViaMapi = false\nMailViaMailto = false\n"
+                                  "AttachBugRep = true\nAttachBugRepFile = false\nBugRepSendAs = \"bugreport.txt\"");
+    SendRequest request;
+    request.settings = world.context.SettingsOf(testing::kExe);
+    request.report = {"EConvertError", "'x' is not a valid integer value", "date/time : now\r\n"};
+    request.report_file = peer_dir() + "never-saved.txt";
+    request.background = true;
+    request.hidden = true;
+    request.switches.online_check = false;
+    std::string written_to;
+    request.with.write_report = [&](const std::string& path, bool append) {
+        written_to = path;
+        write_file(path, append ? "" : "date/time : now\r\n");
+        return true;
+    };
+    HANDLE thread = nullptr;
+    request.thread = &thread;
+    EXPECT_EQ(send_report(request), SendResult::Sent);  // at once
+    ASSERT_TRUE(thread);
+    ASSERT_EQ(WaitForSingleObject(thread, 30000), WAIT_OBJECT_0);
+    DWORD code = 0;
+    GetExitCodeThread(thread, &code);
+    CloseHandle(thread);
+    EXPECT_EQ(code, static_cast<DWORD>(SendResult::Sent));
+    EXPECT_TRUE(written_to.ends_with("\\never-saved.txt")) << written_to;
 }
 
 TEST(SendDesktop, ClipboardTakesTheReport) {

@@ -1,0 +1,49 @@
+// A request to send a report, carried out by the delivery methods in their order, in the
+// caller's thread or in a background thread of its own.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "crash/send/send_order.h"
+#include "crash/send/send_progress.h"
+#include "crash/send/send_texts.h"
+#include "crash/settings/crash_settings.h"
+
+namespace roadsum {
+
+// What other rooms of the reporter supply: the report file's writer (its merging rules), the
+// screenshot's PNG writer, and the progress window. Missing writers leave their file out;
+// without windows no progress is shown.
+struct SendCollaborators {
+    std::function<bool(const std::string& path, bool append)> write_report;
+    std::function<bool(const std::string& path, int png_mode)> write_screenshot;
+    std::shared_ptr<SendProgressWindows> progress_windows;
+};
+
+struct SendRequest {
+    ReportTexts report;                // the text and the header values the mail texts use
+    bool has_screenshot = false;
+    bool report_saved = false;         // the current report is in the report file already
+    std::string report_file;           // BugRepFile as an absolute path
+    HWND owner = nullptr;
+    HANDLE* thread = nullptr;          // receives the background thread's handle; else it is closed
+    bool in_thread = false;            // the caller is a background thread already
+    bool background = false;
+    bool hidden = false;               // no user interface at all
+    Ref<INXSettings> settings;
+    SendCollaborators with;
+    SendSwitches switches;
+};
+
+// Sent, failed or cancelled (MAPI only). In the background the request is copied into a new
+// thread and the call answers Sent at once.
+SendResult send_report(const SendRequest& request);
+
+// The message box of SendFailMsg, with the error icon, owned by the owner window.
+void show_send_failure(HWND owner, const INXSettings& settings);
+
+}  // namespace roadsum

@@ -70,6 +70,12 @@ def bad_smtp_server(kind):
     listener.listen(8)
     stop = threading.Event()
 
+    def repeat(conn, data, times, pause):
+        for _ in range(times):
+            conn.sendall(data)
+            if stop.wait(pause):
+                return
+
     def serve(conn):
         with conn:
             try:
@@ -78,10 +84,7 @@ def bad_smtp_server(kind):
                 elif kind == "silent":
                     stop.wait(12)
                 elif kind == "endless":
-                    for _ in range(2000):
-                        conn.sendall(b"220-still greeting\r\n")
-                        if stop.wait(0.01):
-                            break
+                    repeat(conn, b"220-still greeting\r\n", 2000, 0.01)
                 elif kind == "enormous":
                     conn.sendall(b"220 " + b"x" * (4 << 20))
                 elif kind == "malformed":
@@ -90,10 +93,7 @@ def bad_smtp_server(kind):
                     conn.sendall(b"250-one\r\n354 two\r\n")
                     stop.wait(2)
                 elif kind == "trickle":
-                    for _ in range(200):
-                        conn.sendall(b"2")
-                        if stop.wait(0.5):
-                            break
+                    repeat(conn, b"2", 200, 0.5)
             except OSError:
                 pass
 

@@ -102,7 +102,9 @@ std::uint64_t upload_content_length(const std::vector<UploadField>& fields, cons
 std::string upload_request_head(const UploadJob& job, std::uint64_t content_length) {
     const HttpEndpoint& at = job.target.endpoint;
     const std::string host = header_safe(at.host) + ":" + std::to_string(at.port);
-    const std::string path = header_safe(job.target.path);
+    // A blank would end the request line's path early.
+    std::string path;
+    for (const char c : header_safe(job.target.path)) path += c == ' ' ? std::string("%20") : std::string(1, c);
     std::string head = "POST " + (job.via_proxy ? "http://" + host + path : path) + " HTTP/1.1\r\n";
     head += "Host: " + host + "\r\n";
     head += "Connection: close\r\n";

@@ -11,6 +11,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// SIO_UDP_CONNRESET of the Windows SDK, which MinGW's headers do not all carry.
+constexpr DWORD kUdpConnectionReset = IOC_IN | IOC_VENDOR | 12;
+
 int milliseconds_left(Clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return left > 0 ? static_cast<int>(left) : 0;
@@ -112,6 +115,10 @@ std::optional<std::vector<std::uint8_t>> UdpDnsTransport::Exchange(const std::ve
     sockaddr_in local{};
     local.sin_family = AF_INET;
     if (bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) return std::nullopt;
+    // A server's "port unreachable" would otherwise fail every later read of the socket.
+    BOOL report_resets = FALSE;
+    DWORD returned = 0;
+    WSAIoctl(s, kUdpConnectionReset, &report_resets, sizeof report_resets, nullptr, 0, &returned, nullptr, nullptr);
     std::vector<sockaddr_in> asked;
     for (const std::string& server : servers) {
         sockaddr_in to{};

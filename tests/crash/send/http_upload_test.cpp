@@ -97,13 +97,13 @@ TEST(HttpUpload, RequestBytesAndContentLength) {
 TEST(HttpUpload, ContentLengthWithoutAnyPartAndThroughAProxy) {
     MemoryFiles files;
     UploadJob job;
-    job.target = http_target("bugs.example.com:8080/in", 80);
+    job.target = http_target("bugs.example.com:8080/in box", 80);
     job.via_proxy = true;
     ScriptedPeer peer({"HTTP/1.0 200 OK\r\n\r\n"});
     RecordingProgress progress;
     run_http_upload(peer, job, files, progress);
     const std::string b(kMimeBoundary);
-    EXPECT_EQ(peer.sent, "POST http://bugs.example.com:8080/in HTTP/1.1\r\nHost: bugs.example.com:8080\r\n"
+    EXPECT_EQ(peer.sent, "POST http://bugs.example.com:8080/in%20box HTTP/1.1\r\nHost: bugs.example.com:8080\r\n"
                          "Connection: close\r\nPragma: no-cache\r\nUser-Agent: noxExcept/3.0\r\n"
                          "Content-Type: multipart/form-data; boundary=" + b + "\r\nContent-Length: " +
                          std::to_string(b.size() + 6) + "\r\n\r\n--" + b + "--\r\n");

@@ -20,7 +20,8 @@ SendResult run_send_methods(const INXSettings& settings, bool hidden, SendMethod
     if (!sent && settings.Get(keys::MailAsSmtpClient) && has_recipients && !settings.Get(keys::SmtpServer).empty() &&
         is_online())
         sent = methods.SendThroughServer();
-    if (!sent && settings.Get(keys::MailViaMapi)) {
+    // Without recipients MAPI can only ask the user, which a hidden send never does.
+    if (!sent && settings.Get(keys::MailViaMapi) && (has_recipients || !hidden)) {
         const SendResult mapi = methods.SendByMapi();
         if (mapi == SendResult::Cancelled) return mapi;
         sent = mapi == SendResult::Sent;

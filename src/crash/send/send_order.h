@@ -30,8 +30,9 @@ struct SendSwitches {
 };
 
 // HTTP upload, direct delivery, the SMTP server (each when set up and online, each later one
-// only when the earlier failed), then MAPI, then mailto (not when hidden). When nothing went
-// and the request is not hidden, SendFailMsg is shown; a user's MAPI cancel shows nothing.
+// only when the earlier failed), then MAPI (hidden only with recipients, so it sends without
+// a window), then mailto (not when hidden). When nothing went and the request is not hidden,
+// SendFailMsg is shown; a user's MAPI cancel shows nothing.
 SendResult run_send_methods(const INXSettings& settings, bool hidden, SendMethods& methods,
                             const SendSwitches& switches = {});
 

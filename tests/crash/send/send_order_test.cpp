@@ -72,6 +72,12 @@ TEST(SendOrder, EachMethodFailingInTurn) {
          "UploadViaHttp = true\nMailAsSmtpServer = true\nMailAsSmtpClient = true\nMailViaMapi = false\nMailViaMailto = false\n"
          "SendFailMsg = \"x\"",
          false, [](ScriptedMethods&) {}, "fail:x", SendResult::Failed},
+        {"hidden without recipients: not even MAPI, which could only ask",
+         "MailViaMapi = true\nMailViaMailto = true", true, [](ScriptedMethods& m) { m.mapi = SendResult::Sent; }, "",
+         SendResult::Failed},
+        {"shown without recipients: MAPI lets the user fill them in",
+         "MailViaMapi = true\nMailViaMailto = false", false, [](ScriptedMethods& m) { m.mapi = SendResult::Sent; }, "mapi",
+         SendResult::Sent},
         {"SMTP client without a server", "MailAsSmtpClient = true\nMailAddr = \"a@b.c\"\nMailViaMapi = false\nMailViaMailto = false",
          true, [](ScriptedMethods&) {}, "", SendResult::Failed},
     };

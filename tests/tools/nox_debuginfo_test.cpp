@@ -1,5 +1,5 @@
-// The pieces of nox-debuginfo: names of the linker's symbols, DWARF line tables, the text map
-// it writes, the settings it marks and the check after the second link.
+// The pieces of nox-debuginfo: names of the linker's symbols, the text map it writes, the
+// settings it marks and the check after the second link. (Its DWARF readers: dwarf_reading_test.)
 #include <gtest/gtest.h>
 
 #include "crash/common/little_endian.h"
@@ -7,7 +7,6 @@
 #include "crash/debuginfo/unmangle.h"
 #include "crash/process/pe_headers.h"
 #include "debug_info_builder.h"
-#include "dwarf_lines.h"
 #include "image_compare.h"
 #include "map_text_writer.h"
 #include "settings_patch.h"
@@ -69,118 +68,6 @@ TEST(SymbolNames, UnitsFromSourceFiles) {
     EXPECT_EQ(unit_name_of_source("x86_decoder.cpp"), "X86Decoder");
     EXPECT_EQ(unit_name_of_source("cygming-crtbeg.c"), "CygmingCrtbeg");
     EXPECT_EQ(unit_name_of_source(""), "");
-}
-
-// Line programs assembled by hand.
-struct LineProgram {
-    std::string bytes;
-    void u8(unsigned v) { bytes += static_cast<char>(v); }
-    void u16(unsigned v) { u8(v & 0xFF), u8(v >> 8 & 0xFF); }
-    void u32(std::uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); }
-    void uleb(std::uint32_t v) {
-        do {
-            const unsigned b = v & 0x7F;
-            v >>= 7;
-            u8(v ? b | 0x80 : b);
-        } while (v);
-    }
-    void text(const std::string& s) { bytes += s + '\0'; }
-    void set_address(std::uint32_t a) { u8(0), u8(5), u8(2), u32(a); }
-    void end_sequence() { u8(0), u8(1), u8(1); }
-};
-
-// A unit: length, version, the header (from min_inst on) and the program.
-std::string line_unit(unsigned version, const std::string& tables, const std::string& program) {
-    LineProgram h;
-    h.u8(1);          // minimum instruction length
-    if (version >= 4) h.u8(1);  // operations per instruction
-    h.u8(1);          // default is_stmt
-    h.u8(0xFB);       // line base -5
-    h.u8(14);         // line range
-    h.u8(13);         // opcode base
-    for (unsigned n : {0, 1, 1, 1, 1, 0, 0, 0, 1, 0, 0, 1}) h.u8(n);
-    h.bytes += tables;
-    LineProgram u;
-    u.u16(version);
-    if (version >= 5) u.u8(4), u.u8(0);
-    u.u32(static_cast<std::uint32_t>(h.bytes.size()));
-    u.bytes += h.bytes + program;
-    LineProgram whole;
-    whole.u32(static_cast<std::uint32_t>(u.bytes.size()));
-    return whole.bytes + u.bytes;
-}
-
-TEST(DwarfLines, VersionFourTableWithSpecialOpcodes) {
-    LineProgram t;
-    t.text("/inc");
-    t.u8(0);
-    for (const char* f : {"main.h", "main.cpp"}) t.text(f), t.uleb(1), t.uleb(0), t.uleb(0);
-    t.u8(0);
-    LineProgram p;
-    p.set_address(0x401000);
-    p.u8(3), p.uleb(9);  // line 10
-    p.u8(1);             // copy
-    p.u8(76);            // special: address +4, line +2
-    p.u8(2), p.uleb(8);  // address +8
-    p.end_sequence();
-    const std::string line = line_unit(4, t.bytes, p.bytes);
-    std::string error;
-    const auto units = read_line_tables({line, {}, {}}, error);
-    EXPECT_EQ(error, "");
-    ASSERT_EQ(units.size(), 1u);
-    EXPECT_EQ(units[0].source, "main.cpp");
-    ASSERT_EQ(units[0].sequences.size(), 1u);
-    const LineSequence& s = units[0].sequences[0];
-    ASSERT_EQ(s.rows.size(), 2u);
-    EXPECT_EQ(s.rows[0].address, 0x401000u);
-    EXPECT_EQ(s.rows[0].line, 10);
-    EXPECT_EQ(s.rows[1].address, 0x401004u);
-    EXPECT_EQ(s.rows[1].line, 12);
-    EXPECT_EQ(s.end, 0x40100Cu);
-}
-
-TEST(DwarfLines, VersionFiveTableNamesItsUnitByFileZero) {
-    const std::string line_str = std::string("roadsum_frm.cpp") + '\0' + "header.h" + '\0';
-    LineProgram t;
-    t.u8(1), t.uleb(1), t.uleb(0x08);  // directories: path as a string
-    t.uleb(1), t.text("/src");
-    t.u8(2), t.uleb(1), t.uleb(0x1F), t.uleb(2), t.uleb(0x0F);  // files: path in .debug_line_str, directory
-    t.uleb(2), t.u32(0), t.uleb(0), t.u32(16), t.uleb(0);
-    LineProgram p;
-    p.set_address(0x402000);
-    p.u8(3), p.uleb(168);
-    p.u8(1);
-    p.u8(2), p.uleb(0x10), p.u8(3), p.uleb(3), p.u8(1);  // 0x402010 line 172
-    p.u8(8);                                             // address +17
-    p.u8(9), p.u16(0x0F);                                // address +15
-    p.u8(4), p.uleb(1);                                  // another file: no row by itself
-    p.u8(1);
-    p.end_sequence();
-    std::string error;
-    const auto units = read_line_tables({line_unit(5, t.bytes, p.bytes), line_str, {}}, error);
-    EXPECT_EQ(error, "");
-    ASSERT_EQ(units.size(), 1u);
-    EXPECT_EQ(units[0].source, "roadsum_frm.cpp");
-    const LineSequence& s = units[0].sequences.at(0);
-    ASSERT_EQ(s.rows.size(), 3u);
-    EXPECT_EQ(s.rows[1].address, 0x402010u);
-    EXPECT_EQ(s.rows[1].line, 172);
-    EXPECT_EQ(s.rows[2].address, 0x402030u);
-}
-
-TEST(DwarfLines, BrokenUnitEndsTheReadingAndKeepsThoseBefore) {
-    LineProgram t;
-    t.u8(0), t.text("a.c"), t.uleb(0), t.uleb(0), t.uleb(0), t.u8(0);
-    LineProgram p;
-    p.set_address(0x401000), p.u8(1), p.end_sequence();
-    const std::string good = line_unit(3, t.bytes, p.bytes);
-    for (const std::string& bad : {good.substr(0, good.size() - 4), line_unit(6, t.bytes, p.bytes)}) {
-        std::string error;
-        const auto units = read_line_tables({good + bad, {}, {}}, error);
-        EXPECT_NE(error, "");
-        ASSERT_EQ(units.size(), 1u);
-        EXPECT_EQ(units[0].source, "a.c");
-    }
 }
 
 TEST(MapTextWriter, WhatItWritesReadsBack) {

@@ -53,6 +53,22 @@ TEST(SymbolNames, CNamesLoseTheirDecoration) {
     EXPECT_EQ(stored_symbol_name("__Znot_really", "Main"), "_Znot_really");
 }
 
+// The parts the compiler splits off a function (a cold part, a part, a specialised copy) show
+// the function's own name, stdcall functions included.
+TEST(SymbolNames, PartsOfAFunctionShareItsName) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"_WinMain@16.cold", "WinMain"},
+        {"_pthread_once.cold", "pthread_once"},
+        {"___pthread_self_lite.part.0.cold", "__pthread_self_lite"},
+        {"__pthread_once_raw.constprop.0.isra.0.cold", "_pthread_once_raw"},
+        {"__ZN7roadsum14ToolkitWndProcEP6HWND__jjl@16", "ToolkitWndProc"},
+        {"__ZN7roadsum14ToolkitWndProcEP6HWND__jjl@16.cold", "ToolkitWndProc"},
+        {"__ZN7roadsum7TThread5StartEPv@4.cold", "TThread.Start"},
+        {"__ZN7roadsum3fooEv.part.0", "foo"},
+    };
+    for (auto [raw, name] : cases) EXPECT_EQ(shown(raw), name) << raw;
+}
+
 TEST(SymbolNames, LongNamesFitAPackedString) {
     std::string raw = "__ZN7roadsum4TFoo3barISt6vectorIiSaIiEE";
     for (int i = 0; i < 40; ++i) raw += "S2_";  // more template arguments

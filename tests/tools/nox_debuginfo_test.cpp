@@ -2,6 +2,10 @@
 // settings it marks and the check after the second link. (Its DWARF readers: dwarf_reading_test.)
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <optional>
+
 #include "crash/common/little_endian.h"
 #include "crash/debuginfo/map_text_parser.h"
 #include "crash/debuginfo/unmangle.h"
@@ -86,6 +90,12 @@ TEST(SymbolNames, UnitsFromSourceFiles) {
     EXPECT_EQ(unit_name_of_source(""), "");
 }
 
+std::vector<std::string> names_of(const std::vector<TMfPublic>& publics) {
+    std::vector<std::string> names;
+    for (const TMfPublic& p : publics) names.push_back(p.Name);
+    return names;
+}
+
 TEST(MapTextWriter, WhatItWritesReadsBack) {
     BuiltDebugInfo info;
     info.headers.image_base = 0x400000;
@@ -94,9 +104,16 @@ TEST(MapTextWriter, WhatItWritesReadsBack) {
     info.layout.CodeStart = 0x401000;
     info.layout.CodeEnd = 0x404000;
     info.layout.DataStart = 0x404000;
-    TMfSegment a{true, true, 0x401000, 0x800, "A", 0}, b{true, true, 0x401800, 0x1800, "ALongerUnitNameThanTheColumn", 0};
-    info.tables.Segments = {a, b};
-    info.tables.Publics = {{true, true, "WinMain", 0x401000}, {true, true, "@ALongerUnitNameThanTheColumn@TFoo@operator()$", 0x401800}};
+    TMfSegment a{true, true, 0x401000, 0x800, "A", 0}, b{true, true, 0x401800, 0x1800, "ALongerUnitNameThanTheColumn", 0},
+        c{true, true, 0x403000, 0x800, "Sched", 0};
+    info.tables.Segments = {a, b, c};
+    // Names that begin like their unit's name keep their beginning; a public outside every
+    // segment has no unit to put before it.
+    info.tables.Publics = {{true, true, "WinMain", 0x401000},
+                           {true, true, "a_thing", 0x401100},
+                           {true, true, "@ALongerUnitNameThanTheColumn@TFoo@operator()$", 0x401800},
+                           {true, true, "sched_yield", 0x403000},
+                           {true, true, "outside", 0x403900}};
     info.unit_lines = {{"A", "/src/a.cpp", {{1, 0x401000}, {2, 0x401004}, {3, 0x401008}, {4, 0x40100C}, {1000000, 0x401010}}}};
     info.tables.Lines = info.unit_lines[0].lines;
     info.tables.EntryAddress = 0x401004;
@@ -104,15 +121,33 @@ TEST(MapTextWriter, WhatItWritesReadsBack) {
     const std::string text = write_map_text(info);
     DebugTables back;
     parse_map_text(text, info.layout, back);
-    ASSERT_EQ(back.Segments.size(), 2u);
+    ASSERT_EQ(back.Segments.size(), 3u);
     EXPECT_EQ(back.Segments[1].Name, "ALongerUnitNameThanTheColumn");
     EXPECT_EQ(back.Segments[1].Length, 0x1800u);
-    ASSERT_EQ(back.Publics.size(), 2u);
-    EXPECT_EQ(back.Publics[1].Name, info.tables.Publics[1].Name);
+    EXPECT_EQ(names_of(back.Publics), names_of(info.tables.Publics));
+    EXPECT_NE(text.find("Sched.sched_yield"), std::string::npos);
     ASSERT_EQ(back.Lines.size(), 5u);
     EXPECT_EQ(back.Lines[4].Line, 1000000);
     EXPECT_EQ(back.EntryAddress, 0x401004u);
     EXPECT_EQ(map_text_code_address(text), 0x401000u);
+}
+
+// Every public of a real program's map reads back with its own name and address, as the
+// packed stream gives it.
+TEST(MapTextWriter, EveryPublicOfAProgramReadsBackWithItsName) {
+    std::ifstream in(ROADSUM_MAP_SAMPLE_PROGRAM, std::ios::binary);
+    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string error;
+    const std::optional<BuiltDebugInfo> info = build_debug_info(file, error);
+    ASSERT_TRUE(info) << ROADSUM_MAP_SAMPLE_PROGRAM << ": " << error;
+    ASSERT_GT(info->tables.Publics.size(), 1000u);
+    DebugTables back;
+    parse_map_text(write_map_text(*info), info->layout, back);
+    ASSERT_EQ(back.Publics.size(), info->tables.Publics.size());
+    for (std::size_t i = 0; i < back.Publics.size(); ++i) {
+        EXPECT_EQ(back.Publics[i].Name, info->tables.Publics[i].Name);
+        EXPECT_EQ(back.Publics[i].Address, info->tables.Publics[i].Address);
+    }
 }
 
 std::string compiled_settings(const std::string& value) {

@@ -2,15 +2,20 @@
 // settings it marks and the check after the second link. (Its DWARF readers: dwarf_reading_test.)
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <optional>
 
 #include "crash/common/little_endian.h"
+#include "crash/debuginfo/map_file.h"
 #include "crash/debuginfo/map_text_parser.h"
+#include "crash/debuginfo/packed_debug_stream.h"
 #include "crash/debuginfo/unmangle.h"
 #include "crash/process/pe_headers.h"
 #include "debug_info_builder.h"
+#include "dwarf_sample.h"
 #include "image_compare.h"
 #include "map_text_writer.h"
 #include "settings_patch.h"
@@ -148,6 +153,92 @@ TEST(MapTextWriter, EveryPublicOfAProgramReadsBackWithItsName) {
         EXPECT_EQ(back.Publics[i].Name, info->tables.Publics[i].Name);
         EXPECT_EQ(back.Publics[i].Address, info->tables.Publics[i].Address);
     }
+}
+
+// The sample program of dwarf_sample.h linked into a PE file with its symbols; crt_helper has
+// no debug information, only the ".file" record of its object.
+std::string sample_program() {
+    const DwarfSample d;
+    TestPe pe;
+    pe.more_sections = {{".debug_line", d.line},   {".debug_line_str", d.line_str}, {".debug_str", d.str},
+                        {".debug_info", d.info},   {".debug_abbrev", d.abbrev},     {".debug_ranges", d.ranges},
+                        {".debug_rnglists", d.rnglists}, {".debug_addr", d.addr}};
+    pe.symbols = {{"__ZN6Widget5PaintEv", 0x0},
+                  {"__ZN3Vec4sizeEv", 0x10},
+                  {"__ZN6Widget4DrawEv", 0x20},
+                  {"_Lone", 0x30},
+                  {"__ZN6Widget5PaintEv.cold", 0x1000, 1, 0x20, 3},
+                  {"__ZN6Widget4DrawEv.cold", 0x1010, 1, 0x20, 3},
+                  {"_start", 0x2000},
+                  {"_Tail", 0x2010},
+                  {"crt.c", 0, 0, 0, 103},
+                  {"_crt_helper", 0x2100}};
+    return pe.build();
+}
+
+// Unit, line and function of each address, one line each.
+std::string resolved(const DebugTables& tables, const ModuleLayout& layout, std::initializer_list<std::uint32_t> addresses) {
+    TMapFile m;
+    m.Loaded = true;
+    m.CodeStart = layout.CodeStart;
+    m.CodeEnd = layout.CodeEnd;
+    m.Assign(tables);
+    std::string out;
+    for (std::uint32_t a : addresses) {
+        MapFileInfos infos;
+        m.GetMapFileInfos(a, infos);
+        char line[160];
+        std::snprintf(line, sizeof line, "%x %s %d %s\n", a, infos.UnitName.c_str(), infos.Line, infos.PublicName.c_str());
+        out += line;
+    }
+    return out;
+}
+
+// A header's function between those of a .cpp gets a segment of its own; a segment reaches
+// over the padding after its code; cold parts join their unit's segment; code without DWARF
+// is named after its object's file. The text map and the packed stream answer alike.
+TEST(BuildDebugInfo, SegmentsFollowTheSourceFileOfEachFunction) {
+    std::string error;
+    const std::optional<BuiltDebugInfo> info = build_debug_info(sample_program(), error);
+    ASSERT_TRUE(info) << error;
+    EXPECT_EQ(info->warning, "");
+    std::vector<std::string> segments;
+    for (const TMfSegment& seg : info->tables.Segments) {
+        char text[80];
+        std::snprintf(text, sizeof text, "%s %x-%x", seg.Name.c_str(), seg.Start, seg.Start + seg.Length);
+        segments.push_back(text);
+    }
+    EXPECT_EQ(segments, (std::vector<std::string>{"Widget 401000-401010", "Vec 401010-401020", "Widget 401020-403000",
+                                                  "Start 403000-403010", "Tail 403010-403100", "Crt 403100-404000"}));
+
+    const std::initializer_list<std::uint32_t> addresses = {0x401000, 0x401004, 0x40100a, 0x40100c, 0x401012,
+                                                            0x401019, 0x401024, 0x401034, 0x402004, 0x40200c,
+                                                            0x402012, 0x403004, 0x403014, 0x403200};
+    const char expected[] =
+        "401000 Widget 10 Widget.Paint\n"
+        "401004 Widget 11 Widget.Paint\n"  // inlined code: the line of the call
+        "40100a Widget 12 Widget.Paint\n"  // a header's row without an inline entry
+        "40100c Widget 13 Widget.Paint\n"
+        "401012 Vec 5 Vec.size\n"          // defined in the header
+        "401019 Vec 6 Vec.size\n"          // the padding after it
+        "401024 Widget 30 Widget.Draw\n"
+        "401034 Widget 40 Lone\n"
+        "402004 Widget 11 Widget.Paint\n"  // cold parts
+        "40200c Widget 15 Widget.Paint\n"
+        "402012 Widget 29 Widget.Draw\n"
+        "403004 Start 4 start\n"
+        "403014 Tail 51 Tail\n"
+        "403200 Crt 0 crt_helper\n";
+    const ModuleLayout& l = info->layout;
+    DebugTables packed, mapped;
+    ASSERT_TRUE(read_packed_debug_stream(write_packed_debug_stream(info->tables, false, l.CodeStart), false, l.CodeStart, packed));
+    EXPECT_EQ(resolved(packed, l, addresses), expected);
+    const std::string map = write_map_text(*info);
+    parse_map_text(map, l, mapped);
+    EXPECT_EQ(resolved(mapped, l, addresses), expected);
+    for (const char* block : {"Line numbers for Widget(/src/widget.cpp)", "Line numbers for Vec(/inc/vec.h)",
+                              "Line numbers for Start(start.s)", "Line numbers for Tail(tail.cpp)"})
+        EXPECT_NE(map.find(block), std::string::npos) << block;
 }
 
 std::string compiled_settings(const std::string& value) {

@@ -139,7 +139,8 @@ std::uint32_t home_file(std::uint32_t declared, const std::vector<const std::vec
         for (const Place& p : *places)
             if (p.file != 0 && p.line > 0) ++count[p.file];
     if (declared != 0 && (count.empty() || count.count(declared))) return declared;
-    auto most = std::max_element(count.begin(), count.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
+    auto most = std::max_element(count.begin(), count.end(),
+                                 [](const auto& a, const auto& b) { return a.second < b.second; });
     return most == count.end() ? declared : most->first;
 }
 
@@ -169,7 +170,8 @@ struct Part {
 
 // Keeps the first of overlapping parts (they come by start, earlier units first).
 void drop_overlaps(std::vector<Part>& parts) {
-    std::stable_sort(parts.begin(), parts.end(), [](const Part& a, const Part& b) { return a.range.start < b.range.start; });
+    std::stable_sort(parts.begin(), parts.end(),
+                     [](const Part& a, const Part& b) { return a.range.start < b.range.start; });
     std::vector<Part> kept;
     for (Part& p : parts)
         if (kept.empty() || p.range.start >= kept.back().range.end) kept.push_back(std::move(p));
@@ -276,8 +278,10 @@ std::vector<CodePiece> code_pieces(const std::vector<LineUnit>& line_units, cons
         std::vector<const std::vector<Place>*> places;
         for (const Part* p : parts) places.push_back(&p->places);
         const std::uint32_t home = home_file(declared, places);
-        for (const Part* p : parts)
-            pieces.push_back({p->range.start, p->range.end, ids.name(home), home_lines(p->places, home, defined_at, p->range.start)});
+        for (const Part* p : parts) {
+            std::vector<TMfLine> lines = home_lines(p->places, home, defined_at, p->range.start);
+            pieces.push_back({p->range.start, p->range.end, ids.name(home), std::move(lines)});
+        }
     };
     for (const auto& [f, parts] : parts_of) add(parts, table_of(f->file.table).file(f->file.index), f->line);
     for (Part& p : line_table_parts(line_units, info_units, tables, functions, code_start, code_end))

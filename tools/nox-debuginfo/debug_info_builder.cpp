@@ -86,15 +86,17 @@ std::optional<BuiltDebugInfo> build_debug_info(std::string_view file, std::strin
         error = "no function symbols (a stripped executable?)";
         return std::nullopt;
     }
-    const DwarfSections dwarf{section_bytes(file, *headers, ".debug_line"),    section_bytes(file, *headers, ".debug_line_str"),
-                              section_bytes(file, *headers, ".debug_str"),     section_bytes(file, *headers, ".debug_info"),
-                              section_bytes(file, *headers, ".debug_abbrev"),  section_bytes(file, *headers, ".debug_ranges"),
-                              section_bytes(file, *headers, ".debug_rnglists"), section_bytes(file, *headers, ".debug_addr")};
+    const auto section = [&](std::string_view name) { return section_bytes(file, *headers, name); };
+    DwarfSections dwarf;
+    dwarf.line = section(".debug_line"), dwarf.line_str = section(".debug_line_str"), dwarf.str = section(".debug_str");
+    dwarf.info = section(".debug_info"), dwarf.abbrev = section(".debug_abbrev"), dwarf.addr = section(".debug_addr");
+    dwarf.ranges = section(".debug_ranges"), dwarf.rnglists = section(".debug_rnglists");
     std::string line_error, info_error;
     const std::vector<LineUnit> line_units = read_line_tables(dwarf, line_error);
     const std::vector<InfoUnit> info_units = read_debug_info(dwarf, info_error);
     if (!line_error.empty()) out.warning = "line tables: " + line_error;
-    if (!info_error.empty()) out.warning += (out.warning.empty() ? "" : "; ") + std::string("debug information: ") + info_error;
+    if (!info_error.empty())
+        out.warning += (out.warning.empty() ? "" : "; ") + std::string("debug information: ") + info_error;
 
     // Segments of the code with debug information, named after the source file of each
     // function. A segment reaches over the padding after its code up to the next piece or
@@ -108,7 +110,8 @@ std::optional<BuiltDebugInfo> build_debug_info(std::string_view file, std::strin
         const CodePiece& p = pieces[i];
         const std::string unit = unit_name_of_source(p.source);
         if (unit.empty()) continue;
-        const std::uint32_t end = std::min(i + 1 < pieces.size() ? pieces[i + 1].start : l.CodeEnd, next_symbol(symbols, p.end, l.CodeEnd));
+        const std::uint32_t next_piece = i + 1 < pieces.size() ? pieces[i + 1].start : l.CodeEnd;
+        const std::uint32_t end = std::min(next_piece, next_symbol(symbols, p.end, l.CodeEnd));
         if (!t.Segments.empty() && t.Segments.back().Name == unit && segment_end(t.Segments.back()) == p.start)
             t.Segments.back().Length = end - t.Segments.back().Start;
         else

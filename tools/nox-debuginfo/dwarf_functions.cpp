@@ -369,7 +369,8 @@ private:
                     call.ranges = code_of(e, u);
                     if (e.call_file) call.file = {u.line_table, e.call_file->number};
                     if (e.call_line) call.line = static_cast<std::int32_t>(e.call_line->number);
-                    if (!call.ranges.empty()) out.functions[static_cast<std::size_t>(inner.function)].calls.push_back(std::move(call));
+                    if (!call.ranges.empty())
+                        out.functions[static_cast<std::size_t>(inner.function)].calls.push_back(std::move(call));
                 }
                 inner.in_call = true;
             }

@@ -42,6 +42,18 @@ void PrintTo(const CodePiece& p, std::ostream* os) {
 namespace testing {
 namespace {
 
+// The one unit of a line table, read without error.
+LineUnit only_unit(const std::string& table, std::string_view line_str = {}) {
+    DwarfSections s;
+    s.line = table;
+    s.line_str = line_str;
+    std::string error;
+    const std::vector<LineUnit> units = read_line_tables(s, error);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(units.size(), 1u);
+    return units.empty() ? LineUnit{} : units[0];
+}
+
 TEST(DwarfLines, VersionFourTableWithSpecialOpcodes) {
     DwarfBytes t;
     t.text("/inc").u8(0);
@@ -55,17 +67,11 @@ TEST(DwarfLines, VersionFourTableWithSpecialOpcodes) {
     p.u8(kSetFile).uleb(2).u8(kCopy);
     p.u8(kAdvancePc).uleb(8);
     p.end_sequence();
-    const std::string table = line_unit(4, t.bytes, p.bytes);
-    DwarfSections s;
-    s.line = table;
-    std::string error;
-    const auto units = read_line_tables(s, error);
-    EXPECT_EQ(error, "");
-    ASSERT_EQ(units.size(), 1u);
-    EXPECT_EQ(units[0].source, "/inc/main.cpp");
-    EXPECT_EQ(units[0].files, (std::vector<std::string>{"", "/inc/main.h", "/inc/main.cpp"}));
-    ASSERT_EQ(units[0].sequences.size(), 1u);
-    const LineSequence& seq = units[0].sequences[0];
+    const LineUnit unit = only_unit(line_unit(4, t.bytes, p.bytes));
+    EXPECT_EQ(unit.source, "/inc/main.cpp");
+    EXPECT_EQ(unit.files, (std::vector<std::string>{"", "/inc/main.h", "/inc/main.cpp"}));
+    ASSERT_EQ(unit.sequences.size(), 1u);
+    const LineSequence& seq = unit.sequences[0];
     ASSERT_EQ(seq.rows.size(), 3u);
     EXPECT_EQ(seq.rows[0].address, 0x401000u);
     EXPECT_EQ(seq.rows[0].line, 10);
@@ -93,17 +99,11 @@ TEST(DwarfLines, VersionFiveTableNamesItsUnitByFileZero) {
     p.u8(kSetFile).uleb(1);                                 // another file: no row by itself
     p.u8(kCopy);
     p.end_sequence();
-    const std::string table = line_unit(5, t.bytes, p.bytes);
-    DwarfSections s;
-    s.line = table;
-    s.line_str = line_str;
-    std::string error;
-    const auto units = read_line_tables(s, error);
-    EXPECT_EQ(error, "");
-    ASSERT_EQ(units.size(), 1u);
-    EXPECT_EQ(units[0].source, "/work/src/roadsum_frm.cpp");
-    EXPECT_EQ(units[0].files, (std::vector<std::string>{"/work/src/roadsum_frm.cpp", "/work/build/header.h"}));
-    const LineSequence& seq = units[0].sequences.at(0);
+    const LineUnit unit = only_unit(line_unit(5, t.bytes, p.bytes), line_str);
+    EXPECT_EQ(unit.source, "/work/src/roadsum_frm.cpp");
+    EXPECT_EQ(unit.files, (std::vector<std::string>{"/work/src/roadsum_frm.cpp", "/work/build/header.h"}));
+    ASSERT_EQ(unit.sequences.size(), 1u);
+    const LineSequence& seq = unit.sequences[0];
     ASSERT_EQ(seq.rows.size(), 3u);
     EXPECT_EQ(seq.rows[1].address, 0x402010u);
     EXPECT_EQ(seq.rows[1].line, 172);

@@ -34,12 +34,6 @@ def tool_output(*args):
     return subprocess.run(list(args), capture_output=True, check=True, timeout=300).stdout.decode("latin-1")
 
 
-def unit_of(path):
-    """The unit name the debug information gives a source file: its stem in capitalised words."""
-    stem = os.path.splitext(os.path.basename(path))[0]
-    return "".join(w[:1].upper() + w[1:] for w in re.split(r"[^A-Za-z0-9]+|_", stem) if w)
-
-
 def image_base():
     for line in tool_output(OBJDUMP, "-p", PROGRAM).splitlines():
         m = re.match(r"ImageBase\s+([0-9a-fA-F]+)", line)
@@ -57,7 +51,7 @@ def line_sequences():
     previous = ""
     for line in tool_output(OBJDUMP, "--dwarf=decodedline", PROGRAM).splitlines():
         if line.startswith("File name") and previous.endswith(":"):
-            unit = unit_of(previous[:-1])
+            unit = agreement_test.unit_of(previous[:-1])
         m = re.match(r"\S+\s+(\d+|-)\s+0x([0-9a-f]+)", line)
         if m and unit:
             address = int(m.group(2), 16)

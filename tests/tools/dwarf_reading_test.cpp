@@ -117,7 +117,10 @@ TEST(DwarfLines, BrokenUnitEndsTheReadingAndKeepsThoseBefore) {
     DwarfBytes p;
     p.set_address(0x401000).u8(kCopy).end_sequence();
     const std::string good = line_unit(3, t.bytes, p.bytes);
-    for (const std::string& bad : {good.substr(0, good.size() - 4), line_unit(6, t.bytes, p.bytes)}) {
+    DwarfBytes no_formats;  // version 5: a huge count of directories that take no bytes
+    no_formats.u8(0).uleb(0xFFFFFFFFFFull);
+    for (const std::string& bad : {good.substr(0, good.size() - 4), line_unit(6, t.bytes, p.bytes),
+                                   line_unit(5, no_formats.bytes, p.bytes)}) {
         DwarfSections s;
         const std::string both = good + bad;
         s.line = both;

@@ -51,6 +51,8 @@ std::vector<Entry> read_entry_table(DwarfCursor& c, const DwarfSections& s) {
     }
     std::vector<Entry> entries;
     const std::uint64_t count = c.uleb();
+    // Entries without a format take no bytes: a forged count would never run out.
+    if (formats.empty() && count > 0) throw DwarfBroken{"file table entries without a format"};
     for (std::uint64_t i = 0; i < count; ++i) {
         Entry e;
         for (const auto& [content, form] : formats) {

@@ -62,11 +62,15 @@ Table prepared(const LineUnit& unit, FileIds& ids) {
     for (const std::string& f : unit.files) t.files.push_back(ids.of(f));
     t.source = ids.of(unit.source);
     for (const LineSequence& s : unit.sequences) {
+        // Rows go up in address; should a broken table not keep to that, the order is made.
+        std::vector<LineRow> rows = s.rows;
+        std::stable_sort(rows.begin(), rows.end(),
+                         [](const LineRow& a, const LineRow& b) { return a.address < b.address; });
         Sequence seq;
-        seq.start = s.rows.front().address;
+        seq.start = rows.front().address;
         seq.end = s.end;
         if (seq.end <= seq.start) continue;
-        for (const LineRow& r : s.rows) {
+        for (const LineRow& r : rows) {
             if (!seq.rows.empty() && seq.rows.back().address == r.address) seq.rows.pop_back();
             seq.rows.push_back({r.address, r.line, t.file(r.file)});
         }
@@ -106,8 +110,9 @@ std::vector<Place> places_in(AddressRange r, const Table& table, const std::vect
     for (; seq != table.sequences.end() && seq->start < r.end; ++seq) {
         for (std::uint32_t a : {seq->start, seq->end})
             if (inside(a)) points.push_back(a);
-        for (const Place& row : seq->rows)
-            if (inside(row.address)) points.push_back(row.address);
+        auto row = std::upper_bound(seq->rows.begin(), seq->rows.end(), r.start,
+                                    [](std::uint32_t a, const Place& p) { return a < p.address; });
+        for (; row != seq->rows.end() && row->address < r.end; ++row) points.push_back(row->address);
     }
     for (const CallPlace& c : calls)
         for (std::uint32_t a : {c.start, c.end})

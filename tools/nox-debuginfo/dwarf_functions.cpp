@@ -11,10 +11,8 @@ namespace roadsum {
 
 namespace {
 
-enum Tag : std::uint64_t {
-    kTagLexicalBlock = 0x0b, kTagCompileUnit = 0x11, kTagInlinedSubroutine = 0x1d, kTagSubprogram = 0x2e,
-    kTagPartialUnit = 0x3c,
-};
+// Other entries (lexical blocks, namespaces, classes) are looked into for what they hold.
+enum Tag : std::uint64_t { kTagCompileUnit = 0x11, kTagInlinedSubroutine = 0x1d, kTagSubprogram = 0x2e, kTagPartialUnit = 0x3c };
 enum Attribute : std::uint64_t {
     kAtStmtList = 0x10, kAtLowPc = 0x11, kAtHighPc = 0x12, kAtAbstractOrigin = 0x31, kAtDeclFile = 0x3a,
     kAtDeclLine = 0x3b, kAtSpecification = 0x47, kAtRanges = 0x55, kAtCallFile = 0x58, kAtCallLine = 0x59,
@@ -305,7 +303,8 @@ private:
         const UnitHeader* unit = &u;
         Entry referred;
         for (int step = 0; step < kMaxOriginSteps; ++step) {
-            if (!f.file.known() && current->decl_file && current->decl_file->number != 0)
+            // File 0 is the unit's own source from version 5 on, and no file before.
+            if (!f.file.known() && current->decl_file && (unit->version >= 5 || current->decl_file->number != 0))
                 f.file = {unit->line_table, current->decl_file->number};
             if (f.line == 0 && current->decl_line) f.line = static_cast<std::int32_t>(current->decl_line->number);
             const std::optional<Value>& next = current->specification ? current->specification : current->origin;

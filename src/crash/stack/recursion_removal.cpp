@@ -7,6 +7,7 @@
 namespace roadsum {
 
 void StackTracer::RemoveRecursion(bool invalidate) {
+    Progress(invalidate ? 25 : 1000);
     for (bool changed = true; changed;) {
         changed = false;
         // Positions among the visible items; hiding a block above position p leaves everything

@@ -46,6 +46,7 @@ std::shared_ptr<const TMapFile> SyntheticModule::DebugInfo() const {
     map->ModuleHandle = base_;
     map->CodeStart = CodeStart();
     map->CodeEnd = CodeStart() + code_size_;
+    map->MinDebugInfo = min_debug_info_;
     map->Assign(tables_);
     return map;
 }

@@ -31,6 +31,9 @@ public:
     // call eax; the result is its return address.
     std::uint32_t CallIndirect(int line = 0);
 
+    // The identification of minimal debug information that the module's data carries.
+    void SetMinDebugInfo(std::string identification) { min_debug_info_ = std::move(identification); }
+
     // Maps the image with its code; with_debug_info gives the module its debug information.
     std::uint32_t MapInto(FakeAddressSpace& space, bool with_debug_info = true) const;
     std::shared_ptr<const TMapFile> DebugInfo() const;
@@ -41,6 +44,7 @@ private:
     std::uint32_t here_;
     std::vector<std::uint8_t> code_;
     DebugTables tables_;
+    std::string min_debug_info_;
 };
 
 }  // namespace roadsum::testing

@@ -23,21 +23,10 @@ void StackTracer::Invalidate(std::size_t i) {
     item.Links.Down = {};
 }
 
-CallSite StackTracer::OwnCallData(std::size_t i) {
-    const TInternalStackItem& item = items_[i];
-    if (item.Top) return {item.CodeAddress, false, 0};
-    const TStackLink* any = nullptr;
-    for (const TStackLink& l : item.Links.Up.Links) {
-        if (!Alive(l)) continue;
-        if (l.FunctionIndex >= 0 && context_.Function(l.FunctionIndex).Approved) return {l.CodeAddress, l.HasTarget, l.Target};
-        if (!any && l.CodeAddress) any = &l;
-    }
-    return any ? CallSite{any->CodeAddress, any->HasTarget, any->Target} : CallSite{};
-}
-
 void StackTracer::TryLink(std::size_t k, std::size_t i, const CallSite& call, std::int32_t function, const CallSite& own) {
     if (function < 0 || !context_.Function(function).Approved) {
-        // What the debug information (or an approved caller) says about item i wins over a guess.
+        // What the debug information (or an approved caller) says about item i wins over a guess:
+        // a link without call data (the target was unknown) never replaces a known call.
         for (const TStackLink& l : items_[i].Links.Up.Links)
             if (Alive(l) && l.FunctionIndex >= 0 && context_.Function(l.FunctionIndex).Approved && l.CodeAddress != own.CodeAddress)
                 return;
@@ -72,26 +61,45 @@ void StackTracer::LinkUpward(std::size_t k, const CallSite& call, bool approved)
     const std::size_t first = k + 1, last = next_sure_[k];
     if (!call.HasTarget) {
         for (std::size_t i = first; i <= last; ++i)
-            if (!items_[i].Hidden) TryLink(k, i, call, -1, OwnCallData(i));
+            if (!items_[i].Hidden) TryLink(k, i, call, -1, CallSite{});
         return;
     }
-    const std::int32_t target = context_.RegisterFunction(call.Target, context_.FunctionNameAt(call.Target),
-                                                          context_.ModuleAt(call.Target), approved);
+    const auto register_function = [&](std::uint32_t entry) {
+        return context_.RegisterFunction(entry, context_.FunctionNameAt(entry), context_.ModuleAt(entry), approved);
+    };
+    const std::int32_t target = register_function(call.Target);
     if (!context_.Function(target).Usable()) return;
-    // A callee that jumps on through a pointer may have handed its return to any of them.
+    // The functions the call may have reached: its target, and where the target jumps on to
+    // through a constant slot (an import thunk hands its caller's return to the import).
+    std::vector<std::int32_t> reached{target};
+    const std::vector<std::uint32_t> tails = context_.Function(target).TailTargets;
+    for (std::uint32_t tail : tails)
+        if (const std::int32_t f = register_function(tail); context_.Function(f).Usable()) reached.push_back(f);
+    // A callee that jumps on where the analysis cannot see may have handed its return to any
+    // of them.
     const bool jumps_on = context_.Function(target).UnknownTransfers;
     std::vector<std::size_t> candidates;
     if (jumps_on) {
         for (std::size_t i = first; i <= last; ++i) candidates.push_back(i);
     } else {
-        candidates = ItemsReturningTo(context_.Function(target), first, last);
+        for (std::int32_t f : reached) {
+            const std::vector<std::size_t> found = ItemsReturningTo(context_.Function(f), first, last);
+            candidates.insert(candidates.end(), found.begin(), found.end());
+        }
+        std::sort(candidates.begin(), candidates.end());
+        candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
     }
     for (std::size_t i : candidates) {
         if (items_[i].Hidden) continue;
-        if (const auto own = FindSite(target, items_[i].Address, items_[i].CodeAddress, items_[i].Top))
-            TryLink(k, i, call, target, *own);
-        else if (jumps_on)
-            TryLink(k, i, call, -1, OwnCallData(i));
+        bool linked = false;
+        for (std::int32_t f : reached) {
+            if (const auto own = FindSite(f, items_[i].Address, items_[i].CodeAddress, items_[i].Top)) {
+                TryLink(k, i, call, f, *own);
+                linked = true;
+                break;
+            }
+        }
+        if (!linked && jumps_on) TryLink(k, i, call, -1, CallSite{});
     }
 }
 

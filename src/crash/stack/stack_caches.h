@@ -57,7 +57,8 @@ struct TStackFunction {
     bool Approved = false;  // reached from a trusted starting point
     bool Invalid = false;   // ruled out in the current trace
     bool Stale = false;     // its module was replaced; never matched again
-    bool UnknownTransfers = false;  // jumps on through a pointer that is no case table
+    bool UnknownTransfers = false;  // jumps on through a register or a computed pointer
+    std::vector<std::uint32_t> TailTargets;  // where it jumps on through a constant slot (an import thunk)
     // Calls by return address: direct ones with their targets, then indirect calls.
     std::unordered_map<std::uint32_t, CallSite> CallsByReturn;
 

@@ -49,7 +49,6 @@ private:
     std::int32_t FirstApprovedCovering(std::uint32_t address);
     void LinkUpward(std::size_t k, const CallSite& call, bool approved);
     void TryLink(std::size_t k, std::size_t i, const CallSite& call, std::int32_t function, const CallSite& own);
-    CallSite OwnCallData(std::size_t i);
     void Invalidate(std::size_t i);
     std::vector<std::size_t> ItemsReturningTo(const TStackFunction& function, std::size_t first, std::size_t last);
 

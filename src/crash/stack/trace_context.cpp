@@ -29,12 +29,17 @@ private:
     std::uint32_t base_;
 };
 
-// An indirect jump through a table indexed by a register is a case jump; any other indirect
-// jump hands control on to code that the analysis cannot see.
-bool is_case_jump(const MemoryReader& memory, std::uint32_t address) {
+// What an indirect jump hands control to: a case jump through a table indexed by a register
+// stays inside the function; a jump through a constant slot (an import thunk) goes on to the
+// function stored there; any other goes where the analysis cannot see.
+enum class JumpKind { kCase, kSlot, kUnknown };
+
+JumpKind jump_kind(const MemoryReader& memory, std::uint32_t address, std::uint32_t& slot_target) {
     x86::Instruction ins;
-    return x86::decode_at(memory, address, ins) && ins.target_kind == x86::TargetKind::kMemory &&
-           ins.memory.base < 0 && ins.memory.index >= 0 && ins.memory.scale == 4 && !ins.memory.address16;
+    if (!x86::decode_at(memory, address, ins) || ins.target_kind != x86::TargetKind::kMemory) return JumpKind::kUnknown;
+    if (ins.memory.base < 0 && ins.memory.index >= 0 && ins.memory.scale == 4 && !ins.memory.address16) return JumpKind::kCase;
+    if (ins.has_memory_address && read_dword(memory, ins.memory_address, slot_target) && slot_target) return JumpKind::kSlot;
+    return JumpKind::kUnknown;
 }
 
 }  // namespace
@@ -132,10 +137,16 @@ std::int32_t TraceContext::RegisterFunction(std::uint32_t entry, const std::stri
         f.Info = analyse_function(entry, Memory(), &symbols_, Routines());
         for (const CallInfo& c : f.Info.Calls) f.CallsByReturn.try_emplace(c.AfterAddress, CallSite{c.CodeAddress, true, c.Target});
         for (const IndirectCallInfo& c : f.Info.IndirectCalls) {
-            if (!c.IsJump)
+            std::uint32_t slot_target = 0;
+            if (!c.IsJump) {
                 f.CallsByReturn.try_emplace(c.AfterAddress, CallSite{c.CodeAddress, false, 0});
-            else if (!is_case_jump(Memory(), c.CodeAddress))
-                f.UnknownTransfers = true;
+                continue;
+            }
+            switch (jump_kind(Memory(), c.CodeAddress, slot_target)) {
+            case JumpKind::kCase: break;
+            case JumpKind::kSlot: f.TailTargets.push_back(slot_target); break;
+            case JumpKind::kUnknown: f.UnknownTransfers = true; break;
+            }
         }
         index = caches_.AddFunction(std::move(f));
     } else if (Function(index).Name.empty() && !name.empty()) {

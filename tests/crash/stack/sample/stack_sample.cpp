@@ -16,6 +16,7 @@ struct TSample {
     static int PingB(int n);
     static int RaiseError(int x);
     static int Thrower(int x);
+    static int Dispatch(int (*handler)(int), int x);
 };
 
 __attribute__((noinline)) int TSample::Leaf(int x) {
@@ -64,9 +65,15 @@ __attribute__((noinline)) int TSample::Thrower(int x) {
     return r * 7;
 }
 
+__attribute__((noinline)) int TSample::Dispatch(int (*handler)(int), int x) {
+    const int r = handler(x);
+    sink = r;
+    return r;
+}
+
 }  // namespace roadsum
 
 int main(int argc, char**) {
     using roadsum::TSample;
-    return TSample::Outer(argc) + TSample::PingA(argc) + TSample::Thrower(argc);
+    return TSample::Outer(argc) + TSample::PingA(argc) + TSample::Thrower(argc) + TSample::Dispatch(&TSample::Leaf, argc);
 }

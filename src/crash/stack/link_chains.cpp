@@ -2,6 +2,8 @@
 // chain's score prefers reaching the other sure item, links through known (and approved)
 // functions and items with source lines; scores are memoised in the links, so every link is
 // evaluated once and the search stays linear in the number of links.
+#include <algorithm>
+
 #include "crash/stack/stack_tracer_impl.h"
 
 namespace roadsum {
@@ -15,6 +17,10 @@ constexpr std::uint64_t kGoalWithFunction = high_word(0x70000000);
 constexpr std::uint64_t kGoalWithoutFunction = high_word(0x50000000);
 constexpr std::uint64_t kAllFunctionsBit = high_word(0x20000000);
 constexpr std::uint64_t kReachedGoalBit = high_word(0x40000000);
+// The top four bits hold the flags; the bonuses of the links add up below them. On very long
+// chains the sum stops short of the flags instead of running into them.
+constexpr std::uint64_t kFlags = high_word(0xF0000000);
+constexpr std::uint64_t kMaxBonus = ~kFlags;
 constexpr int kChainsBegin = 650, kChainsSpan = 350;
 
 // High words compared signed, then low words unsigned.
@@ -22,6 +28,11 @@ bool better(std::uint64_t a, std::uint64_t b) {
     const auto ah = static_cast<std::int32_t>(a >> 32), bh = static_cast<std::int32_t>(b >> 32);
     if (ah != bh) return ah > bh;
     return static_cast<std::uint32_t>(a) > static_cast<std::uint32_t>(b);
+}
+
+std::uint64_t plus_bonus(std::uint64_t score, int e) {
+    const std::uint64_t bonus = (score & kMaxBonus) + (std::uint64_t{1} << e);
+    return (score & kFlags) | std::min(bonus, kMaxBonus);
 }
 
 }  // namespace
@@ -38,7 +49,7 @@ std::int32_t StackTracer::ProbeLine(std::int32_t index) {
 
 std::uint64_t StackTracer::LinkScore(std::int32_t item, const TStackLink& link, std::uint64_t continuing,
                                      bool all_functions) {
-    if (link.FunctionIndex < 0) return (continuing & ~kAllFunctionsBit) + 1;
+    if (link.FunctionIndex < 0) return plus_bonus(continuing & ~kAllFunctionsBit, 0);
     int e = all_functions || (continuing & kAllFunctionsBit) ? 28 : 14;
     if (context_.Function(link.FunctionIndex).Approved) e += 14;
     const std::int32_t module = items_[item].ModuleIndex;
@@ -51,7 +62,7 @@ std::uint64_t StackTracer::LinkScore(std::int32_t item, const TStackLink& link, 
         else
             e += 9;
     }
-    return continuing + (std::uint64_t{1} << e);
+    return plus_bonus(continuing, e);
 }
 
 std::uint64_t StackTracer::ChainScore(std::int32_t start, bool down, std::int32_t goal) {

@@ -84,6 +84,30 @@ TEST(StackTraceRecursion, TenThousandFramesFoldToOne) {
     }
 }
 
+// Chains far deeper than any real stack stay whole: the scores of their links add up short of
+// the flags that tell a chain that reached its goal.
+TEST(StackTraceRecursion, FiveThousandDistinctFramesWithoutFramePointersStayWhole) {
+    constexpr std::size_t kFrames = 5000;
+    FakeAddressSpace space;
+    SyntheticModule m("C:\\Chain.exe", 0x00400000, 0x20000);
+    const CallChain chain = BuildCallChain(m, kFrames, m.CodeStart());
+    m.MapInto(space);
+    StackImage stack(0x00530000, 0x40000);
+    for (std::uint32_t r : chain.returns) stack.Call(r, false);
+    stack.MapInto(space);
+    StackCaches caches;
+    TStackTrace trace;
+    TraceStackOptions o;
+    o.StackLow = stack.Low();
+    o.StackHigh = stack.High();
+    o.CurrentAddress = chain.entries.back() + 3;
+    o.IsException = o.ExternalException = true;
+    o.StackTrace = &trace;
+    TraceStack(space, caches, o);
+    ASSERT_EQ(trace.size(), kFrames);
+    for (std::size_t i = 0; i < kFrames; ++i) ASSERT_EQ(trace[i].Function, "F" + std::to_string(kFrames - 1 - i)) << i;
+}
+
 TEST(StackTraceFormat, ModulesWithMinimalDebugInformationAreListedOnce) {
     FakeAddressSpace space;
     SyntheticModule m("C:\\Minimal.exe", 0x00400000, 0x1000);

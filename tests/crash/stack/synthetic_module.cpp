@@ -60,4 +60,20 @@ std::uint32_t SyntheticModule::MapInto(FakeAddressSpace& space, bool with_debug_
     return module;
 }
 
+CallChain BuildCallChain(SyntheticModule& module, std::size_t count, std::uint32_t at) {
+    CallChain chain;
+    for (std::size_t k = 0; k < count; ++k) chain.entries.push_back(at + 16 * static_cast<std::uint32_t>(k));
+    for (std::size_t k = 0; k < count; ++k) {
+        const int line = 10 * static_cast<int>(k) + 1;
+        module.BeginFunction("@Chain@F" + std::to_string(k) + "$qqrv", "Chain", chain.entries[k]);
+        module.Prologue(line);
+        if (k + 1 < count)
+            chain.returns.push_back(module.Call(chain.entries[k + 1], line + 1));
+        else
+            module.Emit({0x8B, 0x00, 0x90, 0x90, 0x90}, line + 1);  // mov eax, [eax]: where the last one faults
+        module.Epilogue(line + 2);
+    }
+    return chain;
+}
+
 }  // namespace roadsum::testing

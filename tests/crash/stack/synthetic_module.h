@@ -47,4 +47,12 @@ private:
     std::string min_debug_info_;
 };
 
+// count functions at at, 16 bytes apart, each calling the next ("@Chain@F0$qqrv" calls F1 and
+// so on), each with its own lines in unit Chain.
+struct CallChain {
+    std::vector<std::uint32_t> entries;
+    std::vector<std::uint32_t> returns;  // returns[k]: in F(k), after its call of F(k+1)
+};
+CallChain BuildCallChain(SyntheticModule& module, std::size_t count, std::uint32_t at);
+
 }  // namespace roadsum::testing

@@ -32,6 +32,7 @@ struct World {
 std::unique_ptr<World> make_world(Kind kind, int frames) {
     auto w = std::make_unique<World>();
     StackImage stack(0x00730000, 0x80000);
+    std::uint32_t top = 0;
     if (kind == kRecursion) {
         w->sample = std::make_unique<SampleProcess>();
         SampleProcess& p = *w->sample;
@@ -41,19 +42,17 @@ std::unique_ptr<World> make_world(Kind kind, int frames) {
             stack.Call(p.ReturnAddress(a, b));
             stack.Call(p.ReturnAddress(b, a));
         }
-        w->options.CurrentAddress = a + 3;
+        top = a + 3;
     } else {
         SyntheticModule m("C:\\Chain.exe", 0x00400000, 0x30000);
         const CallChain chain = BuildCallChain(m, static_cast<std::size_t>(frames), m.CodeStart());
         m.MapInto(w->own);
         for (std::uint32_t r : chain.returns) stack.Call(r, kind == kChainWithFrames);
-        w->options.CurrentAddress = chain.entries.back() + 3;
-        w->options.IsException = w->options.ExternalException = true;
+        top = chain.entries.back() + 3;
     }
     stack.MapInto(w->space());
-    w->options.StackLow = stack.Low();
-    w->options.StackHigh = stack.High();
-    w->options.FramePointer = stack.FramePointer();
+    w->options = OptionsFor(stack, top);
+    w->options.IsException = w->options.ExternalException = kind != kRecursion;
     return w;
 }
 

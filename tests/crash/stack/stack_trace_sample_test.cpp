@@ -84,6 +84,18 @@ struct Chain {
         return stack;
     }
 
+    // The first count calls of the chain from main on, with frame pointers; without_callback
+    // leaves out the call through the pointer.
+    StackImage Frames(std::size_t count, bool without_callback = false) const {
+        const std::uint32_t calls[] = {p.ReturnAddress(main, outer),          p.ReturnAddress(outer, middle),
+                                       p.ReturnAddress(middle, dll_outer),    p.ReturnAddress(dll_outer, dll_inner),
+                                       p.ReturnAddress(dll_inner, 0),         p.ReturnAddress(callback, leaf)};
+        StackImage stack;
+        for (std::size_t i = 0; i < count && i < std::size(calls); ++i)
+            if (!(without_callback && i == 4)) stack.Call(calls[i]);
+        return stack;
+    }
+
     TStackTrace Expected(std::uint32_t top, bool through_callback = true) const {
         TStackTrace trace;
         if (through_callback) {
@@ -100,15 +112,6 @@ struct Chain {
         return trace;
     }
 };
-
-TraceStackOptions OptionsFor(const StackImage& stack, std::uint32_t current) {
-    TraceStackOptions o;
-    o.StackLow = stack.Low();
-    o.StackHigh = stack.High();
-    o.FramePointer = stack.FramePointer();
-    o.CurrentAddress = current;
-    return o;
-}
 
 struct TraceResult {
     std::string text;
@@ -229,13 +232,7 @@ TEST(StackTraceSample, ChecksumsDoNotDependOnTheLoadAddress) {
     const auto trace = [](const SampleOptions& options, bool with_callback) {
         SampleProcess p(options);
         const Chain chain(p);
-        StackImage stack;
-        stack.Call(p.ReturnAddress(chain.main, chain.outer));
-        stack.Call(p.ReturnAddress(chain.outer, chain.middle));
-        stack.Call(p.ReturnAddress(chain.middle, chain.dll_outer));
-        stack.Call(p.ReturnAddress(chain.dll_outer, chain.dll_inner));
-        if (with_callback) stack.Call(p.ReturnAddress(chain.dll_inner, 0));
-        stack.Call(p.ReturnAddress(chain.callback, chain.leaf));
+        const StackImage stack = chain.Frames(6, !with_callback);
         stack.MapInto(p.space);
         StackCaches caches;
         return Trace(p, caches, OptionsFor(stack, chain.leaf + 3));
@@ -339,11 +336,7 @@ TEST(StackTraceSample, RecursionFoldsToOneBlock) {
 TEST(StackTraceSample, HideUglyItemsKeepsTheTopAndTheCreator) {
     SampleProcess p;
     const Chain chain(p);
-    StackImage stack;
-    stack.Call(p.ReturnAddress(chain.main, chain.outer));
-    stack.Call(p.ReturnAddress(chain.outer, chain.middle));
-    stack.Call(p.ReturnAddress(chain.middle, chain.dll_outer));
-    stack.Call(p.ReturnAddress(chain.dll_outer, chain.dll_inner));
+    const StackImage stack = chain.Frames(4);
     stack.MapInto(p.space);
     StackCaches caches;
     TraceStackOptions o = OptionsFor(stack, chain.dll_inner + 1);
@@ -363,10 +356,7 @@ TEST(StackTraceSample, HideUglyItemsKeepsTheTopAndTheCreator) {
 TEST(StackTraceSample, EqualConsecutiveAddressesPrintOnce) {
     SampleProcess p;
     const Chain chain(p);
-    StackImage stack;
-    stack.Call(p.ReturnAddress(chain.main, chain.outer));
-    stack.Call(p.ReturnAddress(chain.outer, chain.middle));
-    stack.Call(p.ReturnAddress(chain.middle, chain.dll_outer));
+    const StackImage stack = chain.Frames(3);
     stack.MapInto(p.space);
     StackCaches caches;
     // The current address is the call whose return address lies innermost on the stack.

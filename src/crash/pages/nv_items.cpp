@@ -1,0 +1,242 @@
+#include "crash/pages/nv_items.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "crash/pages/nv_form.h"
+
+namespace roadsum {
+
+bool same_name(std::string_view a, std::string_view b) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+}
+
+bool property_bool(std::string_view text) { return same_name(text, "yes") || same_name(text, "true") || text == "1"; }
+
+int property_int(std::string_view text) {
+    int value = 0;
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() ? value : 0;
+}
+
+TNVOutputType property_output_type(std::string_view text) {
+    constexpr std::string_view own = "ownsection";
+    for (std::size_t i = 0; i + own.size() <= text.size(); ++i)
+        if (same_name(text.substr(i, own.size()), own)) return nvoOwnSection;
+    return nvoHeader;
+}
+
+std::string property_edit_text(std::string_view text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size();) {
+        if (text.size() - i >= 4 && same_name(text.substr(i, 4), "%lf%")) {
+            out += "\r\n";
+            i += 4;
+        } else {
+            out += text[i++];
+        }
+    }
+    return out;
+}
+
+INVForm* TNVItem::Parent() const { return form_; }
+
+void TNVItem::SetSpacing(int spacing) {
+    if (spacing == spacing_) return;
+    spacing_ = spacing;
+    changed(ItemChange::layout);
+}
+
+void TNVItem::SetEnabled(bool enabled) {
+    if (enabled == enabled_) return;
+    enabled_ = enabled;
+    changed(ItemChange::enabled);
+}
+
+void TNVItem::SetForcedDisabled(bool forced) {
+    if (forced == forced_disabled_) return;
+    forced_disabled_ = forced;
+    changed(ItemChange::enabled);
+}
+
+void TNVItem::changed(ItemChange change) { form_->Notify(*this, change); }
+
+bool TNVItem::SetCommonProperty(std::string_view name, std::string_view value) {
+    if (same_name(name, "Spacing"))
+        SetSpacing(property_int(value));
+    else if (same_name(name, "Enabled"))
+        SetEnabled(property_bool(value));
+    else if (same_name(name, "OutputType"))
+        SetOutputType(property_output_type(value));
+    else if (same_name(name, "OutputName"))
+        SetOutputName(std::string(value));
+    else
+        return false;
+    return true;
+}
+
+bool TNVButton::SetProperty(std::string_view name, std::string_view value) {
+    if (same_name(name, "Caption"))
+        SetCaption(std::string(value));
+    else if (same_name(name, "MinWidth"))
+        SetMinWidth(property_int(value));
+    else if (same_name(name, "NoOwnerDraw"))
+        SetNoOwnerDraw(property_bool(value));
+    else if (same_name(name, "Visible"))
+        SetVisible(property_bool(value));
+    else
+        return SetCommonProperty(name, value);
+    return true;
+}
+
+void TNVButton::SetCaption(const std::string& caption) {
+    if (caption == caption_) return;
+    caption_ = caption;
+    changed(ItemChange::caption);
+}
+
+void TNVButton::SetMinWidth(int width) {
+    if (width == min_width_) return;
+    min_width_ = width;
+    changed(ItemChange::layout);
+}
+
+void TNVButton::SetVisible(bool visible) {
+    if (visible == visible_) return;
+    visible_ = visible;
+    changed(ItemChange::visible);
+}
+
+bool TNVLabel::SetProperty(std::string_view name, std::string_view value) {
+    if (!same_name(name, "Caption")) return SetCommonProperty(name, value);
+    SetCaption(std::string(value));
+    return true;
+}
+
+void TNVLabel::SetCaption(const std::string& caption) {
+    if (caption == caption_) return;
+    caption_ = caption;
+    changed(ItemChange::caption);
+}
+
+bool TNVEdit::SetProperty(std::string_view name, std::string_view value) {
+    if (same_name(name, "Colored"))
+        SetColored(property_bool(value));
+    else if (same_name(name, "Lines"))
+        SetLines(property_int(value));
+    else if (same_name(name, "Optional"))
+        SetOptional(property_bool(value));
+    else if (same_name(name, "Text"))
+        SetText(property_edit_text(value));
+    else if (same_name(name, "Valid"))
+        SetValid(property_bool(value));
+    else
+        return SetCommonProperty(name, value);
+    return true;
+}
+
+void TNVEdit::SetColored(bool colored) {
+    if (colored == colored_) return;
+    colored_ = colored;
+    changed(ItemChange::valid);
+}
+
+void TNVEdit::SetLines(int lines) {
+    lines = std::max(lines, 1);
+    if (lines == lines_) return;
+    lines_ = lines;
+    changed(ItemChange::layout);
+}
+
+void TNVEdit::SetOptional(bool optional) {
+    if (optional == optional_) return;
+    optional_ = optional;
+    form().UpdateContinue();
+}
+
+void TNVEdit::SetText(const std::string& text) {
+    if (text == text_) return;
+    text_ = text;
+    changed(ItemChange::text);
+    form().UpdateContinue();
+}
+
+void TNVEdit::SetValid(bool valid) {
+    if (valid == valid_) return;
+    valid_ = valid;
+    changed(ItemChange::valid);
+    form().UpdateContinue();
+}
+
+bool TNVCheckBox::SetProperty(std::string_view name, std::string_view value) {
+    if (same_name(name, "Caption") || same_name(name, "Text"))
+        SetCaption(std::string(value));
+    else if (same_name(name, "Checked"))
+        SetChecked(property_bool(value));
+    else
+        return SetCommonProperty(name, value);
+    return true;
+}
+
+void TNVCheckBox::SetCaption(const std::string& caption) {
+    if (caption == caption_) return;
+    caption_ = caption;
+    changed(ItemChange::caption);
+}
+
+void TNVCheckBox::SetChecked(bool checked) {
+    if (checked == checked_) return;
+    checked_ = checked;
+    changed(ItemChange::checked);
+}
+
+bool TNVImage::SetProperty(std::string_view name, std::string_view value) {
+    if (same_name(name, "Border"))
+        SetBorder(property_bool(value));
+    else if (same_name(name, "Clickable"))
+        SetClickable(property_bool(value));
+    else if (same_name(name, "File"))
+        SetFile(std::string(value));
+    else if (same_name(name, "Height"))
+        SetHeight(property_int(value));
+    else if (same_name(name, "Width"))
+        SetWidth(property_int(value));
+    else
+        return SetCommonProperty(name, value);
+    return true;
+}
+
+void TNVImage::SetBorder(bool border) {
+    if (border == border_) return;
+    border_ = border;
+    changed(ItemChange::layout);
+}
+
+void TNVImage::SetFile(const std::string& file) {
+    if (file == file_) return;
+    file_ = file;
+    changed(ItemChange::bitmap);
+}
+
+void TNVImage::SetWidth(int width) {
+    width = std::max(width, 0);
+    if (width == width_) return;
+    width_ = width;
+    changed(ItemChange::layout);
+}
+
+void TNVImage::SetHeight(int height) {
+    height = std::max(height, 0);
+    if (height == height_) return;
+    height_ = height;
+    changed(ItemChange::layout);
+}
+
+void TNVImage::SetBitmap(std::shared_ptr<const PixelImage> bitmap) {
+    bitmap_ = std::move(bitmap);
+    changed(ItemChange::bitmap);
+}
+
+}  // namespace roadsum

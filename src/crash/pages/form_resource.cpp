@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "crash/common/text_lists.h"
+
 namespace roadsum {
 namespace {
 
@@ -21,11 +23,11 @@ std::string value_text(const StreamValue& v) {
 std::optional<NVItemKind> item_kind(std::string_view class_name) {
     if (class_name.empty()) return std::nullopt;
     const std::string_view rest = class_name.substr(1);
-    if (same_name(rest, "NVButton")) return NVItemKind::button;
-    if (same_name(rest, "NVLabel")) return NVItemKind::label;
-    if (same_name(rest, "NVEdit")) return NVItemKind::edit;
-    if (same_name(rest, "NVCheckBox")) return NVItemKind::check_box;
-    if (same_name(rest, "NVImage")) return NVItemKind::image;
+    if (equal_ignoring_case(rest, "NVButton")) return NVItemKind::button;
+    if (equal_ignoring_case(rest, "NVLabel")) return NVItemKind::label;
+    if (equal_ignoring_case(rest, "NVEdit")) return NVItemKind::edit;
+    if (equal_ignoring_case(rest, "NVCheckBox")) return NVItemKind::check_box;
+    if (equal_ignoring_case(rest, "NVImage")) return NVItemKind::image;
     return std::nullopt;
 }
 
@@ -33,11 +35,11 @@ std::optional<NVItemKind> item_kind(std::string_view class_name) {
 void add_items(TNVForm& form, const std::vector<StreamObject>& objects) {
     for (const StreamObject& object : objects) {
         const std::optional<NVItemKind> kind = item_kind(object.class_name);
-        std::string name = same_name(object.name, "AbortBtn") ? std::string("CancelBtn") : object.name;
+        std::string name = equal_ignoring_case(object.name, "AbortBtn") ? std::string("CancelBtn") : object.name;
         std::shared_ptr<TNVItem> item;
         if (kind == NVItemKind::button) {
             for (int i = 0; i < 3; ++i)
-                if (same_name(name, kStandardButtonNames[i])) item = std::dynamic_pointer_cast<TNVItem>(form.Item(i));
+                if (equal_ignoring_case(name, kStandardButtonNames[i])) item = std::dynamic_pointer_cast<TNVItem>(form.Item(i));
         }
         if (!item && kind) item = form.AddItem(*kind, name);
         if (item)

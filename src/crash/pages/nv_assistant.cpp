@@ -1,8 +1,9 @@
 #include "crash/pages/nv_assistant.h"
 
-#include "crash/pages/form_resource.h"
-
 #include <utility>
+
+#include "crash/common/text_lists.h"
+#include "crash/pages/form_resource.h"
 
 namespace roadsum {
 namespace {
@@ -21,7 +22,7 @@ std::shared_ptr<INVForm> TNVAssistant::Form(int index) const {
 
 std::shared_ptr<INVForm> TNVAssistant::Form(std::string_view name) const {
     for (const auto& form : forms_)
-        if (same_name(form->Name(), name)) return form;
+        if (equal_ignoring_case(form->Name(), name)) return form;
     return nullptr;
 }
 

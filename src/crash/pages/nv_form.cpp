@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "crash/common/text_lists.h"
+
 namespace roadsum {
 
 PageHost* platform_page_host();  // the window host on Windows, none elsewhere
@@ -43,15 +45,15 @@ TNVForm::TNVForm(std::string name) : name_(std::move(name)) {
 }
 
 bool TNVForm::SetProperty(std::string_view name, std::string_view value) {
-    if (same_name(name, "MinWidth")) {
+    if (equal_ignoring_case(name, "MinWidth")) {
         SetMinWidth(property_int(value));
-    } else if (same_name(name, "Message")) {
+    } else if (equal_ignoring_case(name, "Message")) {
         SetMessage(std::string(value));
-    } else if (same_name(name, "ActiveControl")) {
+    } else if (equal_ignoring_case(name, "ActiveControl")) {
         SetActiveControl(std::string(value));
-    } else if (same_name(name, "Timer")) {
+    } else if (equal_ignoring_case(name, "Timer")) {
         SetTimer(property_int(value));
-    } else if (same_name(name, "OnAction")) {
+    } else if (equal_ignoring_case(name, "OnAction")) {
         on_action_text_ = std::string(value);
         SetOnAction(ResolvePageHandler(value));
     } else {
@@ -67,7 +69,7 @@ std::shared_ptr<INVItem> TNVForm::Item(int index) const {
 
 std::shared_ptr<INVItem> TNVForm::FindItem(std::string_view name, NVItemKind kind) const {
     for (const auto& item : items_)
-        if (item->Kind() == kind && same_name(item->Name(), name)) return item;
+        if (item->Kind() == kind && equal_ignoring_case(item->Name(), name)) return item;
     return nullptr;
 }
 

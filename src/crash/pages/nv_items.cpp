@@ -3,16 +3,12 @@
 #include <algorithm>
 #include <charconv>
 
+#include "crash/common/text_lists.h"
 #include "crash/pages/nv_form.h"
 
 namespace roadsum {
 
-bool same_name(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
-}
-
-bool property_bool(std::string_view text) { return same_name(text, "yes") || same_name(text, "true") || text == "1"; }
+bool property_bool(std::string_view text) { return equal_ignoring_case(text, "yes") || equal_ignoring_case(text, "true") || text == "1"; }
 
 int property_int(std::string_view text) {
     int value = 0;
@@ -24,14 +20,14 @@ int property_int(std::string_view text) {
 TNVOutputType property_output_type(std::string_view text) {
     constexpr std::string_view own = "ownsection";
     for (std::size_t i = 0; i + own.size() <= text.size(); ++i)
-        if (same_name(text.substr(i, own.size()), own)) return nvoOwnSection;
+        if (equal_ignoring_case(text.substr(i, own.size()), own)) return nvoOwnSection;
     return nvoHeader;
 }
 
 std::string property_edit_text(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size();) {
-        if (text.size() - i >= 4 && same_name(text.substr(i, 4), "%lf%")) {
+        if (text.size() - i >= 4 && equal_ignoring_case(text.substr(i, 4), "%lf%")) {
             out += "\r\n";
             i += 4;
         } else {
@@ -64,13 +60,13 @@ void TNVItem::SetForcedDisabled(bool forced) {
 void TNVItem::changed(ItemChange change) { form_->Notify(*this, change); }
 
 bool TNVItem::SetCommonProperty(std::string_view name, std::string_view value) {
-    if (same_name(name, "Spacing"))
+    if (equal_ignoring_case(name, "Spacing"))
         SetSpacing(property_int(value));
-    else if (same_name(name, "Enabled"))
+    else if (equal_ignoring_case(name, "Enabled"))
         SetEnabled(property_bool(value));
-    else if (same_name(name, "OutputType"))
+    else if (equal_ignoring_case(name, "OutputType"))
         SetOutputType(property_output_type(value));
-    else if (same_name(name, "OutputName"))
+    else if (equal_ignoring_case(name, "OutputName"))
         SetOutputName(std::string(value));
     else
         return false;
@@ -78,13 +74,13 @@ bool TNVItem::SetCommonProperty(std::string_view name, std::string_view value) {
 }
 
 bool TNVButton::SetProperty(std::string_view name, std::string_view value) {
-    if (same_name(name, "Caption"))
+    if (equal_ignoring_case(name, "Caption"))
         SetCaption(std::string(value));
-    else if (same_name(name, "MinWidth"))
+    else if (equal_ignoring_case(name, "MinWidth"))
         SetMinWidth(property_int(value));
-    else if (same_name(name, "NoOwnerDraw"))
+    else if (equal_ignoring_case(name, "NoOwnerDraw"))
         SetNoOwnerDraw(property_bool(value));
-    else if (same_name(name, "Visible"))
+    else if (equal_ignoring_case(name, "Visible"))
         SetVisible(property_bool(value));
     else
         return SetCommonProperty(name, value);
@@ -110,7 +106,7 @@ void TNVButton::SetVisible(bool visible) {
 }
 
 bool TNVLabel::SetProperty(std::string_view name, std::string_view value) {
-    if (!same_name(name, "Caption")) return SetCommonProperty(name, value);
+    if (!equal_ignoring_case(name, "Caption")) return SetCommonProperty(name, value);
     SetCaption(std::string(value));
     return true;
 }
@@ -122,15 +118,15 @@ void TNVLabel::SetCaption(const std::string& caption) {
 }
 
 bool TNVEdit::SetProperty(std::string_view name, std::string_view value) {
-    if (same_name(name, "Colored"))
+    if (equal_ignoring_case(name, "Colored"))
         SetColored(property_bool(value));
-    else if (same_name(name, "Lines"))
+    else if (equal_ignoring_case(name, "Lines"))
         SetLines(property_int(value));
-    else if (same_name(name, "Optional"))
+    else if (equal_ignoring_case(name, "Optional"))
         SetOptional(property_bool(value));
-    else if (same_name(name, "Text"))
+    else if (equal_ignoring_case(name, "Text"))
         SetText(property_edit_text(value));
-    else if (same_name(name, "Valid"))
+    else if (equal_ignoring_case(name, "Valid"))
         SetValid(property_bool(value));
     else
         return SetCommonProperty(name, value);
@@ -171,9 +167,9 @@ void TNVEdit::SetValid(bool valid) {
 }
 
 bool TNVCheckBox::SetProperty(std::string_view name, std::string_view value) {
-    if (same_name(name, "Caption") || same_name(name, "Text"))
+    if (equal_ignoring_case(name, "Caption") || equal_ignoring_case(name, "Text"))
         SetCaption(std::string(value));
-    else if (same_name(name, "Checked"))
+    else if (equal_ignoring_case(name, "Checked"))
         SetChecked(property_bool(value));
     else
         return SetCommonProperty(name, value);
@@ -193,15 +189,15 @@ void TNVCheckBox::SetChecked(bool checked) {
 }
 
 bool TNVImage::SetProperty(std::string_view name, std::string_view value) {
-    if (same_name(name, "Border"))
+    if (equal_ignoring_case(name, "Border"))
         SetBorder(property_bool(value));
-    else if (same_name(name, "Clickable"))
+    else if (equal_ignoring_case(name, "Clickable"))
         SetClickable(property_bool(value));
-    else if (same_name(name, "File"))
+    else if (equal_ignoring_case(name, "File"))
         SetFile(std::string(value));
-    else if (same_name(name, "Height"))
+    else if (equal_ignoring_case(name, "Height"))
         SetHeight(property_int(value));
-    else if (same_name(name, "Width"))
+    else if (equal_ignoring_case(name, "Width"))
         SetWidth(property_int(value));
     else
         return SetCommonProperty(name, value);

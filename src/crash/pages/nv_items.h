@@ -271,6 +271,5 @@ int property_int(std::string_view text);
 TNVOutputType property_output_type(std::string_view text);
 // An edit's text property: "%lf%" stands for a line break.
 std::string property_edit_text(std::string_view text);
-bool same_name(std::string_view a, std::string_view b);  // ignoring ASCII case
 
 }  // namespace roadsum

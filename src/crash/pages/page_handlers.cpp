@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <mutex>
 
+#include "crash/common/text_lists.h"
 #include "crash/debuginfo/map_file.h"
-#include "crash/pages/nv_items.h"
 #include "crash/process/memory_reader.h"
 #include "crash/x86/function_analyser.h"
 #include "crash/x86/map_file_symbols.h"
@@ -28,8 +28,8 @@ BuiltIns& built_ins() {
 void RegisterBuiltInPageHandler(std::string_view name, TNVFormHandler handler) {
     BuiltIns& b = built_ins();
     std::lock_guard lock(b.mutex);
-    if (same_name(name, kContactFormHandler)) b.contact = handler;
-    if (same_name(name, kScreenshotFormHandler)) b.screenshot = handler;
+    if (equal_ignoring_case(name, kContactFormHandler)) b.contact = handler;
+    if (equal_ignoring_case(name, kScreenshotFormHandler)) b.screenshot = handler;
 }
 
 TNVFormHandler ResolvePageHandler(std::string_view text) {
@@ -37,8 +37,8 @@ TNVFormHandler ResolvePageHandler(std::string_view text) {
     BuiltIns& b = built_ins();
     {
         std::lock_guard lock(b.mutex);
-        if (same_name(text, kContactFormHandler)) return b.contact;
-        if (same_name(text, kScreenshotFormHandler)) return b.screenshot;
+        if (equal_ignoring_case(text, kContactFormHandler)) return b.contact;
+        if (equal_ignoring_case(text, kScreenshotFormHandler)) return b.screenshot;
     }
     const std::optional<std::uint32_t> address = find_page_handler_in_program(text);
     return address ? reinterpret_cast<TNVFormHandler>(static_cast<std::uintptr_t>(*address)) : nullptr;

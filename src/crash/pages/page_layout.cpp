@@ -10,6 +10,12 @@ constexpr int kButtonPadding = 24;  // caption to the button's edges, both sides
 constexpr int kEditPadding = 4;     // inside the edit window, above and below the text
 constexpr int kTitleLeft = 11, kTitleTop = 6;
 constexpr int kNumbersRight = 3;    // room right of the last page number
+// Sizes a resource may ask for are kept within what a window can be, so that no sum
+// overflows whatever the resource says.
+constexpr int kMaxSize = 8192;
+constexpr int kMaxLines = 500;
+
+int within(int value, int low, int high) { return std::clamp(value, low, high); }
 
 int line_height(const TextMeasurer& m) { return m.measure(FontRole::item, "").height; }
 
@@ -23,7 +29,7 @@ Rect item_size(const TNVItem& item, const TextMeasurer& m, int content) {
         }
         case NVItemKind::edit: {
             const auto& edit = static_cast<const TNVEdit&>(item);
-            return {0, 0, content, edit.Lines() * line + kEditPadding + 2 * kEditFrame};
+            return {0, 0, content, within(edit.Lines(), 1, kMaxLines) * line + kEditPadding + 2 * kEditFrame};
         }
         case NVItemKind::check_box: {
             const auto& box = static_cast<const TNVCheckBox&>(item);
@@ -34,9 +40,9 @@ Rect item_size(const TNVItem& item, const TextMeasurer& m, int content) {
             const auto& image = static_cast<const TNVImage&>(item);
             const auto bitmap = image.Bitmap();
             const int border = image.Border() ? 2 : 0;
-            int w = image.Width() ? image.Width() : bitmap ? bitmap->width : content - border;
-            int h = image.Height() ? image.Height() : bitmap ? bitmap->height : 0;
-            return {0, 0, std::min(w + border, content), h + border};
+            const int w = image.Width() ? image.Width() : bitmap ? bitmap->width : content - border;
+            const int h = image.Height() ? image.Height() : bitmap ? bitmap->height : 0;
+            return {0, 0, std::min(within(w, 0, kMaxSize) + border, content), within(h, 0, kMaxSize) + border};
         }
     }
     return {};
@@ -45,7 +51,7 @@ Rect item_size(const TNVItem& item, const TextMeasurer& m, int content) {
 }  // namespace
 
 int button_width(const TNVButton& button, const TextMeasurer& m) {
-    return std::max(button.MinWidth(), m.measure(FontRole::item, button.Caption()).width + kButtonPadding);
+    return within(std::max(button.MinWidth(), m.measure(FontRole::item, button.Caption()).width + kButtonPadding), 0, kMaxSize);
 }
 
 bool is_head_label(const TNVItem& item, const TextMeasurer& m, int width) {
@@ -58,7 +64,7 @@ bool is_head_label(const TNVItem& item, const TextMeasurer& m, int width) {
 int item_gap(const std::vector<const TNVItem*>& items, std::size_t i, const std::vector<bool>& head) {
     if (i + 1 >= items.size()) return 0;
     const TNVItem& item = *items[i];
-    if (item.Spacing() != 0) return item.Spacing();
+    if (item.Spacing() != 0) return within(item.Spacing(), -kMaxSize, kMaxSize);
     if (head[i]) return 4;
     const NVItemKind kind = item.Kind(), next = items[i + 1]->Kind();
     if (next != kind) {
@@ -84,8 +90,10 @@ PageLayout layout_page(const TNVForm& form, const TextMeasurer& m) {
     }
     l.title = {kTitleLeft, kTitleTop, m.measure(FontRole::title, form.Message()).width,
                m.measure(FontRole::title, form.Message()).height};
-    const int pages = std::max(form.PageCount(), 1);
-    l.width = std::max({buttons_width + 32, kPageMinWidth, form.MinWidth(), l.title.width + 36 + kPageNumberStep * pages});
+    const int pages = within(form.PageCount(), 1, kMaxSize / kPageNumberStep);
+    const int pages_room = kPageNumberStep * pages;
+    l.width = std::max({buttons_width + 32, kPageMinWidth, within(form.MinWidth(), 0, kMaxSize),
+                        within(l.title.width, 0, kMaxSize) + 36 + pages_room});
     const int content = l.width - 2 * kItemLeft;
 
     std::vector<const TNVItem*> items;
@@ -100,7 +108,8 @@ PageLayout layout_page(const TNVForm& form, const TextMeasurer& m) {
         r.left = kItemLeft;
         r.top = y;
         l.items[i + 3] = r;
-        y += r.height + item_gap(items, i, head);
+        // Pages longer than any screen stop growing rather than overflow.
+        y = within(y + r.height + item_gap(items, i, head), kItemTop, 1 << 24);
     }
     l.height = y + kButtonHeight + 33;
     l.button_top = l.height - kButtonHeight - kButtonMargin;

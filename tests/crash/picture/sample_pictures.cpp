@@ -31,8 +31,12 @@ PixelImage screenshot_like(int width, int height, std::uint32_t seed) {
         for (int line = y + 38; line + 9 < y + wh - 44; line += 14)                    // text
             for (int cx = x + 12; cx < x + ww - 20; cx += 6 + random.below(3)) {
                 if (random.below(7) == 0) { cx += 6; continue; }
-                const int top = line + random.below(3);
-                fill(image, cx, top, cx + 1 + random.below(4), line + 9, random.below(9) ? rgb_pixel(0, 0, 0) : rgb_pixel(0, 0, 200));
+                const int top = line + random.below(3), width = 1 + random.below(4);
+                const bool blue = random.below(9) == 0;
+                fill(image, cx, top, cx + width, line + 9, blue ? rgb_pixel(0, 0, 200) : rgb_pixel(0, 0, 0));
+                // Smoothed glyph edges: a fringe in a shade between ink and paper.
+                const unsigned shade = 96 + static_cast<unsigned>(random.below(128));
+                fill(image, cx + width, top + 1, cx + width + 1, line + 9, blue ? rgb_pixel(shade, shade, 255) : rgb_pixel(shade, shade, shade));
             }
         for (int b = 0; b < 2; ++b) {  // buttons
             const int bx = x + ww - 170 + b * 82, by = y + wh - 32;

@@ -54,6 +54,18 @@ HINSTANCE reporter_instance() {
     return module;
 }
 
+bool register_window_class(const char* name, WNDPROC procedure, HBRUSH background) {
+    WNDCLASSEXA c{};
+    c.cbSize = sizeof c;
+    if (GetClassInfoExA(reporter_instance(), name, &c)) return true;
+    c.lpfnWndProc = procedure;
+    c.hInstance = reporter_instance();
+    c.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    c.hbrBackground = background;
+    c.lpszClassName = name;
+    return RegisterClassExA(&c) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
 void draw_keyed_bitmap(HDC dc, HBITMAP bitmap, int x, int y) {
     BITMAP info{};
     if (!bitmap || !GetObject(bitmap, sizeof info, &info)) return;

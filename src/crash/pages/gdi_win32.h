@@ -62,6 +62,24 @@ COLORREF shade(COLORREF colour, int delta);
 // The module that holds this code, for window classes and resources.
 HINSTANCE reporter_instance();
 
+// The window procedure of windows that belong to objects of type T: the object comes with
+// WM_NCCREATE (the creation parameter), is kept with the window until WM_NCDESTROY, learns
+// its window through T::attach and gets every message through T::handle.
+template <class T>
+LRESULT CALLBACK object_window_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
+    if (message == WM_NCCREATE) {
+        T* object = static_cast<T*>(reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams);
+        object->attach(window);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(object));
+    }
+    T* object = reinterpret_cast<T*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message == WM_NCDESTROY) SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    return object ? object->handle(message, w, l) : DefWindowProcA(window, message, w, l);
+}
+
+// Registers a window class of the reporter's module once; true when it is there.
+bool register_window_class(const char* name, WNDPROC procedure, HBRUSH background);
+
 // Draws a bitmap with one colour (that of its top-left pixel) left transparent.
 void draw_keyed_bitmap(HDC dc, HBITMAP bitmap, int x, int y);
 

@@ -37,24 +37,30 @@ std::string property_edit_text(std::string_view text) {
     return out;
 }
 
+namespace {
+
+// Sets a property; true when it changed, so that only a change is passed on.
+template <class T>
+bool assign(T& property, const T& value) {
+    if (property == value) return false;
+    property = value;
+    return true;
+}
+
+}  // namespace
+
 INVForm* TNVItem::Parent() const { return form_; }
 
 void TNVItem::SetSpacing(int spacing) {
-    if (spacing == spacing_) return;
-    spacing_ = spacing;
-    changed(ItemChange::layout);
+    if (assign(spacing_, spacing)) changed(ItemChange::layout);
 }
 
 void TNVItem::SetEnabled(bool enabled) {
-    if (enabled == enabled_) return;
-    enabled_ = enabled;
-    changed(ItemChange::enabled);
+    if (assign(enabled_, enabled)) changed(ItemChange::enabled);
 }
 
 void TNVItem::SetForcedDisabled(bool forced) {
-    if (forced == forced_disabled_) return;
-    forced_disabled_ = forced;
-    changed(ItemChange::enabled);
+    if (assign(forced_disabled_, forced)) changed(ItemChange::enabled);
 }
 
 void TNVItem::changed(ItemChange change) { form_->Notify(*this, change); }
@@ -88,21 +94,15 @@ bool TNVButton::SetProperty(std::string_view name, std::string_view value) {
 }
 
 void TNVButton::SetCaption(const std::string& caption) {
-    if (caption == caption_) return;
-    caption_ = caption;
-    changed(ItemChange::caption);
+    if (assign(caption_, caption)) changed(ItemChange::caption);
 }
 
 void TNVButton::SetMinWidth(int width) {
-    if (width == min_width_) return;
-    min_width_ = width;
-    changed(ItemChange::layout);
+    if (assign(min_width_, width)) changed(ItemChange::layout);
 }
 
 void TNVButton::SetVisible(bool visible) {
-    if (visible == visible_) return;
-    visible_ = visible;
-    changed(ItemChange::visible);
+    if (assign(visible_, visible)) changed(ItemChange::visible);
 }
 
 bool TNVLabel::SetProperty(std::string_view name, std::string_view value) {
@@ -112,9 +112,7 @@ bool TNVLabel::SetProperty(std::string_view name, std::string_view value) {
 }
 
 void TNVLabel::SetCaption(const std::string& caption) {
-    if (caption == caption_) return;
-    caption_ = caption;
-    changed(ItemChange::caption);
+    if (assign(caption_, caption)) changed(ItemChange::caption);
 }
 
 bool TNVEdit::SetProperty(std::string_view name, std::string_view value) {
@@ -134,34 +132,25 @@ bool TNVEdit::SetProperty(std::string_view name, std::string_view value) {
 }
 
 void TNVEdit::SetColored(bool colored) {
-    if (colored == colored_) return;
-    colored_ = colored;
-    changed(ItemChange::valid);
+    if (assign(colored_, colored)) changed(ItemChange::valid);
 }
 
 void TNVEdit::SetLines(int lines) {
-    lines = std::max(lines, 1);
-    if (lines == lines_) return;
-    lines_ = lines;
-    changed(ItemChange::layout);
+    if (assign(lines_, std::max(lines, 1))) changed(ItemChange::layout);
 }
 
 void TNVEdit::SetOptional(bool optional) {
-    if (optional == optional_) return;
-    optional_ = optional;
-    form().UpdateContinue();
+    if (assign(optional_, optional)) form().UpdateContinue();
 }
 
 void TNVEdit::SetText(const std::string& text) {
-    if (text == text_) return;
-    text_ = text;
+    if (!assign(text_, text)) return;
     changed(ItemChange::text);
     form().UpdateContinue();
 }
 
 void TNVEdit::SetValid(bool valid) {
-    if (valid == valid_) return;
-    valid_ = valid;
+    if (!assign(valid_, valid)) return;
     changed(ItemChange::valid);
     form().UpdateContinue();
 }
@@ -177,15 +166,11 @@ bool TNVCheckBox::SetProperty(std::string_view name, std::string_view value) {
 }
 
 void TNVCheckBox::SetCaption(const std::string& caption) {
-    if (caption == caption_) return;
-    caption_ = caption;
-    changed(ItemChange::caption);
+    if (assign(caption_, caption)) changed(ItemChange::caption);
 }
 
 void TNVCheckBox::SetChecked(bool checked) {
-    if (checked == checked_) return;
-    checked_ = checked;
-    changed(ItemChange::checked);
+    if (assign(checked_, checked)) changed(ItemChange::checked);
 }
 
 bool TNVImage::SetProperty(std::string_view name, std::string_view value) {
@@ -205,29 +190,19 @@ bool TNVImage::SetProperty(std::string_view name, std::string_view value) {
 }
 
 void TNVImage::SetBorder(bool border) {
-    if (border == border_) return;
-    border_ = border;
-    changed(ItemChange::layout);
+    if (assign(border_, border)) changed(ItemChange::layout);
 }
 
 void TNVImage::SetFile(const std::string& file) {
-    if (file == file_) return;
-    file_ = file;
-    changed(ItemChange::bitmap);
+    if (assign(file_, file)) changed(ItemChange::bitmap);
 }
 
 void TNVImage::SetWidth(int width) {
-    width = std::max(width, 0);
-    if (width == width_) return;
-    width_ = width;
-    changed(ItemChange::layout);
+    if (assign(width_, std::max(width, 0))) changed(ItemChange::layout);
 }
 
 void TNVImage::SetHeight(int height) {
-    height = std::max(height, 0);
-    if (height == height_) return;
-    height_ = height;
-    changed(ItemChange::layout);
+    if (assign(height_, std::max(height, 0))) changed(ItemChange::layout);
 }
 
 void TNVImage::SetBitmap(std::shared_ptr<const PixelImage> bitmap) {

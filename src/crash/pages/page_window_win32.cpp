@@ -45,10 +45,10 @@ public:
 
     int run();
     void item_changed(TNVItem& item, ItemChange change) override;
-    static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM w, LPARAM l);
+    void attach(HWND window) { window_ = window; }
+    LRESULT handle(UINT message, WPARAM w, LPARAM l);
 
 private:
-    LRESULT handle(UINT message, WPARAM w, LPARAM l);
     bool create();
     void create_item_window(std::size_t index);
     void relayout();
@@ -79,17 +79,6 @@ private:
     bool populating_ = false;  // texts set by the page itself are no typing
 };
 
-bool register_page_class() {
-    WNDCLASSEXA c{};
-    c.cbSize = sizeof c;
-    if (GetClassInfoExA(reporter_instance(), kPageClass, &c)) return true;
-    c.lpfnWndProc = PageWindow::window_proc;
-    c.hInstance = reporter_instance();
-    c.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    c.lpszClassName = kPageClass;
-    return RegisterClassExA(&c) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 PageWindow::~PageWindow() {
     form_.SetObserver(nullptr);
     for (const auto& item : form_.Items()) item->SetHandle(0);
@@ -103,7 +92,7 @@ Rect PageWindow::window_rect(const TNVItem& item) const {
 }
 
 bool PageWindow::create() {
-    if (!register_page_class()) return false;
+    if (!register_window_class(kPageClass, object_window_proc<PageWindow>, nullptr)) return false;  // the paint covers all
     symbol_.reset(static_cast<HBITMAP>(LoadImageA(reporter_instance(), "NXPAGESYMBOL", IMAGE_BITMAP, 0, 0, 0)));
     if (has_marlett()) marlett_ = make_font({{"Marlett", 13}});
     layout_ = layout_page(form_, measurer_);
@@ -326,17 +315,6 @@ int PageWindow::run() {
     window_ = nullptr;
     for (const auto& item : form_.Items()) item->SetHandle(0);
     return result;
-}
-
-LRESULT CALLBACK PageWindow::window_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE) {
-        auto* page = static_cast<PageWindow*>(reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams);
-        page->window_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(page));
-    }
-    auto* page = reinterpret_cast<PageWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (message == WM_NCDESTROY) SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-    return page && page->window_ ? page->handle(message, w, l) : DefWindowProcA(window, message, w, l);
 }
 
 LRESULT PageWindow::handle(UINT message, WPARAM w, LPARAM l) {

@@ -33,10 +33,10 @@ public:
     void process_messages() override;
     bool cancelled() const override { return cancelled_; }
 
-    static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM w, LPARAM l);
+    void attach(HWND window) { window_ = window; }
+    LRESULT handle(UINT message, WPARAM w, LPARAM l);
 
 private:
-    LRESULT handle(UINT message, WPARAM w, LPARAM l);
     bool on_window_thread() const { return GetWindowThreadProcessId(window_, nullptr) == GetCurrentThreadId(); }
     void set(int which, const std::string& text);
 
@@ -53,23 +53,11 @@ private:
     std::string pending_[2];
 };
 
-bool register_class() {
-    WNDCLASSEXA c{};
-    c.cbSize = sizeof c;
-    if (GetClassInfoExA(reporter_instance(), kClassName, &c)) return true;
-    c.lpfnWndProc = Win32ProgressView::window_proc;
-    c.hInstance = reporter_instance();
-    c.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    c.lpszClassName = kClassName;
-    return RegisterClassExA(&c) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 bool Win32ProgressView::open(const std::string& title, const std::vector<std::string>& texts, std::uintptr_t owner) {
     if (window_) return true;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    if (!register_class()) return false;
+    if (!register_window_class(kClassName, object_window_proc<Win32ProgressView>, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1))) return false;
 
     if (module_ && !bitmap_name_.empty())
         bitmap_.reset(static_cast<HBITMAP>(LoadImageA(module_, bitmap_name_.c_str(), IMAGE_BITMAP, 0, 0, 0)));
@@ -161,16 +149,6 @@ void Win32ProgressView::process_messages() {
             DispatchMessageA(&message);
         }
     }
-}
-
-LRESULT CALLBACK Win32ProgressView::window_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
-    if (message == WM_NCCREATE) {
-        auto* view = static_cast<Win32ProgressView*>(reinterpret_cast<CREATESTRUCTA*>(l)->lpCreateParams);
-        view->window_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
-    }
-    auto* view = reinterpret_cast<Win32ProgressView*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    return view ? view->handle(message, w, l) : DefWindowProcA(window, message, w, l);
 }
 
 LRESULT Win32ProgressView::handle(UINT message, WPARAM w, LPARAM l) {

@@ -43,53 +43,56 @@ std::string describe(const TNVForm& form) {
     return out;
 }
 
-TEST(ShippedPages, ContactForm) {
-    const auto f = shipped_page("ContactForm", "contact_form.txt");
-    ASSERT_TRUE(f);
-    EXPECT_EQ(f->Message(), "Contact Information");
-    EXPECT_EQ(f->OnActionText(), "noxExcept.HandleContactForm");
-    EXPECT_EQ(f->Timer(), 0);
-    EXPECT_EQ(describe(*f),
-              "button ContinueBtn \"Continue\"\n"
-              "button SkipBtn \"Skip\" disabled\n"
-              "button CancelBtn \"Cancel\"\n"
-              "label \"your name:\"\n"
-              "edit NameEdit lines 1 optional -> \"contact name\" header\n"
-              "label \"your email:\"\n"
-              "edit EmailEdit lines 1 required -> \"contact email\" header\n"
-              "check MemCheck \"remember me\"\n");
-    EXPECT_TRUE(f->ContinueBtn()->ForcedDisabled());  // the address is required
+// The pages as the reporter's assistants describe them: titles, handlers, timers, items,
+// outputs and flags.
+TEST(ShippedPages, HoldTheirTitlesItemsOutputsAndFlags) {
+    struct Case {
+        const char* name;
+        const char* file;
+        const char* page;
+        const char* items;
+    } cases[] = {
+        {"ContactForm", "contact_form.txt",
+         "\"Contact Information\" handler noxExcept.HandleContactForm timer 0 focus \"\"",
+         "button ContinueBtn \"Continue\"\n"
+         "button SkipBtn \"Skip\" disabled\n"
+         "button CancelBtn \"Cancel\"\n"
+         "label \"your name:\"\n"
+         "edit NameEdit lines 1 optional -> \"contact name\" header\n"
+         "label \"your email:\"\n"
+         "edit EmailEdit lines 1 required -> \"contact email\" header\n"
+         "check MemCheck \"remember me\"\n"},
+        {"DetailsForm", "details_form.txt", "\"Error Details\" handler  timer 0 focus \"\"",
+         "button ContinueBtn \"Continue\"\n"
+         "button SkipBtn \"Skip\"\n"
+         "button CancelBtn \"Cancel\"\n"
+         "label \"in which situation did the error occur?\"\n"
+         "edit DetailsMemo lines 9 required -> \"error details\" section\n"},
+        {"ScrShotForm", "scrshot_form.txt",
+         "\"Screenshot Configuration\" handler noxExcept.HandleScreenshotForm timer 250 focus \"ContinueBtn\"",
+         "button ContinueBtn \"Continue\"\n"
+         "button SkipBtn \"Skip\" disabled\n"
+         "button CancelBtn \"Cancel\"\n"
+         "check AttachCheck \"attach a screenshot to the bug report\" checked\n"
+         "image ScrShotImg border clickable\n"
+         "label \"(click to edit image)\"\n"},
+    };
+    for (const Case& c : cases) {
+        const auto f = shipped_page(c.name, c.file);
+        ASSERT_TRUE(f) << c.file;
+        EXPECT_EQ(f->Name(), c.name);
+        EXPECT_EQ("\"" + f->Message() + "\" handler " + f->OnActionText() + " timer " + std::to_string(f->Timer()) +
+                      " focus \"" + f->ActiveControl() + "\"",
+                  c.page);
+        EXPECT_EQ(describe(*f), c.items);
+    }
 }
 
-TEST(ShippedPages, DetailsForm) {
-    const auto f = shipped_page("DetailsForm", "details_form.txt");
-    ASSERT_TRUE(f);
-    EXPECT_EQ(f->Message(), "Error Details");
-    EXPECT_EQ(f->OnActionText(), "");
-    EXPECT_EQ(describe(*f),
-              "button ContinueBtn \"Continue\"\n"
-              "button SkipBtn \"Skip\"\n"
-              "button CancelBtn \"Cancel\"\n"
-              "label \"in which situation did the error occur?\"\n"
-              "edit DetailsMemo lines 9 required -> \"error details\" section\n");
-}
-
-TEST(ShippedPages, ScreenshotForm) {
+TEST(ShippedPages, ContinueWaitsForTheAddressAndTheScreenshotFitsItsPage) {
+    EXPECT_TRUE(shipped_page("ContactForm", "contact_form.txt")->ContinueBtn()->ForcedDisabled());
+    EXPECT_TRUE(shipped_page("DetailsForm", "details_form.txt")->ContinueBtn()->ForcedDisabled());
     const auto f = shipped_page("ScrShotForm", "scrshot_form.txt");
-    ASSERT_TRUE(f);
-    EXPECT_EQ(f->Message(), "Screenshot Configuration");
-    EXPECT_EQ(f->OnActionText(), "noxExcept.HandleScreenshotForm");
-    EXPECT_EQ(f->Timer(), 250);
-    EXPECT_EQ(f->ActiveControl(), "ContinueBtn");
-    EXPECT_EQ(describe(*f),
-              "button ContinueBtn \"Continue\"\n"
-              "button SkipBtn \"Skip\" disabled\n"
-              "button CancelBtn \"Cancel\"\n"
-              "check AttachCheck \"attach a screenshot to the bug report\" checked\n"
-              "image ScrShotImg border clickable\n"
-              "label \"(click to edit image)\"\n");
     EXPECT_FALSE(f->ContinueBtn()->ForcedDisabled());
-    // The image fits the page.
     f->SetPage(3, 3);
     const PageLayout l = layout_page(*f, testing::FixedMeasurer());
     EXPECT_LE(l.items[4].right(), l.width - kItemLeft);

@@ -88,5 +88,23 @@ TEST(Screenshot, WholeScreenWithTheCursorDrawnIn) {
     SetCursorPos(0, 0);
 }
 
+TEST(Screenshot, TheBitmapDrawsItselfAtItsPlace) {
+    PixelImage pixels(3, 2);
+    pixels.pixels = {0x102030, 0x405060, 0x708090, 0xA0B0C0, 0xD0E0F0, 0x010203};
+    const TINVBitmap bitmap(pixels);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP target = CreateCompatibleBitmap(screen, 8, 8);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, target);
+    ASSERT_TRUE(bitmap.Draw(dc, 2, 3));
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x) EXPECT_EQ(pixel_of(GetPixel(dc, 2 + x, 3 + y)), pixels.at(x, y)) << x << "," << y;
+    EXPECT_FALSE(TINVBitmap(PixelImage{}).Draw(dc, 0, 0));
+    SelectObject(dc, old);
+    DeleteObject(target);
+    DeleteDC(dc);
+}
+
 }  // namespace
 }  // namespace roadsum

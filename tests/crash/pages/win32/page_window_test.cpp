@@ -149,6 +149,13 @@ TEST_F(PageWindowTest, TheShippedPagesLoadWithTheirItemsAndButtons) {
     ASSERT_EQ(some->FormCount(), 1);
     EXPECT_EQ(some->Form(0)->Name(), "DetailsForm");
     EXPECT_EQ(messages, std::vector<std::string>{"noxExcept: Internal error: Invalid assistant resource ($12)."});
+
+    // The pages come from the resource module (a language module) when it holds the first.
+    const auto self = reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr));
+    const auto kernel = reinterpret_cast<std::uintptr_t>(GetModuleHandleA("kernel32.dll"));
+    EXPECT_EQ(LoadAssistant(kernel, "x", {"ContactForm", "DetailsForm"}, self)->FormCount(), 2);
+    EXPECT_EQ(LoadAssistant(self, "x", {"ContactForm", "DetailsForm"}, kernel)->FormCount(), 2);
+    EXPECT_EQ(LoadAssistant(kernel, "x", {"ContactForm", "DetailsForm"})->FormCount(), 0);
 }
 
 // The send assistant as a user goes through it; a picture of each page.
@@ -210,6 +217,7 @@ TEST_F(PageWindowTest, ContactPageContinuesOnlyOnceTheAddressIsTyped) {
     form.SetPage(1, 3);
     bool continue_at_start = true, continue_after_typing = false, owner_disabled = false;
     std::uint32_t name_frame = 0, email_frame = 0;
+    std::vector<COLORREF> colours;
     RECT client{};
     int result = 0;
     {
@@ -226,6 +234,18 @@ TEST_F(PageWindowTest, ContactPageContinuesOnlyOnceTheAddressIsTyped) {
             u.type(u.item(form, "NameEdit"), "Jane Doe");
             u.type(u.item(form, "EmailEdit"), "j");
             continue_after_typing = IsWindowEnabled(cont);
+            // Text colours: black when not Colored; dark green while valid, dark red while not.
+            HDC dc = CreateCompatibleDC(nullptr);
+            auto colour = [&](const char* edit) {
+                SendMessageA(u.page(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(u.item(form, edit)));
+                return GetTextColor(dc);
+            };
+            colours.push_back(colour("NameEdit"));
+            colours.push_back(colour("EmailEdit"));
+            form.Edit("EmailEdit")->SetValid(false);
+            colours.push_back(colour("EmailEdit"));
+            form.Edit("EmailEdit")->SetValid(true);
+            DeleteDC(dc);
             u.type(u.item(form, "EmailEdit"), "ane@example.com");
             u.click(u.item(form, "MemCheck"));
             u.key(u.focus(), VK_RETURN);  // Enter on the check box presses Continue
@@ -240,6 +260,7 @@ TEST_F(PageWindowTest, ContactPageContinuesOnlyOnceTheAddressIsTyped) {
     EXPECT_TRUE(continue_after_typing);
     EXPECT_EQ(name_frame, testing::pixel_of(GetSysColor(COLOR_HIGHLIGHT)));
     EXPECT_EQ(email_frame, testing::pixel_of(shade(GetSysColor(COLOR_BTNFACE), 24)));
+    EXPECT_EQ(colours, (std::vector<COLORREF>{RGB(0, 0, 0), RGB(0, 128, 0), RGB(128, 0, 0)}));
     EXPECT_GE(client.right, 315);
     EXPECT_EQ(form.Edit("NameEdit")->Text(), "Jane Doe");
     EXPECT_EQ(form.Edit("EmailEdit")->Text(), "jane@example.com");
@@ -285,7 +306,10 @@ TEST_F(PageWindowTest, ScreenshotPageTicksEvery250msShowsItsPictureAndTakesEnter
     {
         User user([&](User& u) {
             continue_focused = u.focus() == u.item(form, "ContinueBtn");
-            User::wait_for([] { return std::count(g_events.begin(), g_events.end(), "ScrShotForm 3 -") >= 2; }, 3000);
+            User::wait_for([] {
+                const std::vector<std::string> seen = events();
+                return std::count(seen.begin(), seen.end(), "ScrShotForm 3 -") >= 2;
+            }, 3000);
             hand_over_image = SendMessageA(u.page(), WM_SETCURSOR, reinterpret_cast<WPARAM>(u.item(form, "ScrShotImg")),
                                            MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
             hand_over_label = SendMessageA(u.page(), WM_SETCURSOR, reinterpret_cast<WPARAM>(u.item(form, "EditLabel")),

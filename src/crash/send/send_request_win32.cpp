@@ -7,6 +7,7 @@
 #include "crash/send/desktop_methods_win32.h"
 #include "crash/send/mail_addresses.h"
 #include "crash/send/mail_delivery.h"
+#include "crash/send/progress_alert_windows.h"
 #include "crash/send/sockets_win32.h"
 #include "crash/send/system_settings_win32.h"
 
@@ -22,7 +23,7 @@ std::wstring wide(const std::string& text) {
 
 class Win32Workspace final : public AttachmentWorkspace {
 public:
-    explicit Win32Workspace(const SendCollaborators& with) : with_(with) {}
+    Win32Workspace(const SendCollaborators& with, const INVBitmap* screenshot) : with_(with), screenshot_(screenshot) {}
     std::string TemporaryFolder() override {
         char path[MAX_PATH + 1] = {};
         const DWORD length = GetTempPathA(MAX_PATH, path);
@@ -41,7 +42,7 @@ public:
         return with_.write_report && with_.write_report(path, append);
     }
     bool WriteScreenshot(const std::string& path, int png_mode) override {
-        return with_.write_screenshot && with_.write_screenshot(path, png_mode);
+        return screenshot_ && screenshot_->SaveAsPng(path, png_mode);
     }
     bool Zip(const std::string& archive, const std::vector<std::string>& files, const std::vector<std::string>& names) override {
         std::vector<std::wstring> sources, stored;
@@ -52,6 +53,7 @@ public:
 
 private:
     const SendCollaborators& with_;
+    const INVBitmap* screenshot_;
 };
 
 MailTime now_utc() {
@@ -161,17 +163,20 @@ SendResult send_now(const SendRequest& request) {
     INXSettings& settings = *request.settings;
     const bool attach = needs_attachments(settings);
     std::unique_ptr<SendProgress> window;
-    if (request.with.progress_windows && (!request.hidden || settings.Get(keys::AutoSendBox)))
-        window = request.with.progress_windows->Open(settings.Get(keys::SendBoxTitle),
-                                                     send_progress_areas(settings, attach));
+    if (!request.hidden || settings.Get(keys::AutoSendBox)) {
+        ProgressAlertWindows own(ProgressAlertWindows::WithBitmapOf(reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr))),
+                                 reinterpret_cast<std::uintptr_t>(request.owner));
+        SendProgressWindows& windows = request.with.progress_windows ? *request.with.progress_windows : own;
+        window = windows.Open(settings.Get(keys::SendBoxTitle), send_progress_areas(settings, attach));
+    }
     NoSendProgress none;
     SendProgress& progress = window ? *window : none;
 
     PreparedAttachments prepared;
     if (attach) {
         progress.Area(SendArea::PrepareAttachments);
-        Win32Workspace workspace(request.with);
-        AttachmentRequest what{request.report_file, request.report_saved, request.has_screenshot};
+        Win32Workspace workspace(request.with, request.screenshot.get());
+        AttachmentRequest what{request.report_file, request.report_saved, request.screenshot != nullptr};
         prepared = prepare_attachments(settings, what, workspace);
     }
     Win32SendMethods methods(request, prepared.items, progress);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "crash/picture/bitmap.h"
 #include "crash/send/send_order.h"
 #include "crash/send/send_progress.h"
 #include "crash/send/send_texts.h"
@@ -15,18 +16,17 @@
 
 namespace roadsum {
 
-// What other rooms of the reporter supply: the report file's writer (its merging rules), the
-// screenshot's PNG writer, and the progress window. Missing writers leave their file out;
-// without windows no progress is shown.
+// What other rooms of the reporter supply: the report file's writer (its merging rules) and
+// the progress window. Without a writer the report stays out of the attachments; without
+// windows the reporter's own progress window is shown.
 struct SendCollaborators {
     std::function<bool(const std::string& path, bool append)> write_report;
-    std::function<bool(const std::string& path, int png_mode)> write_screenshot;
     std::shared_ptr<SendProgressWindows> progress_windows;
 };
 
 struct SendRequest {
     ReportTexts report;                // the text and the header values the mail texts use
-    bool has_screenshot = false;
+    std::shared_ptr<INVBitmap> screenshot;  // may be absent
     bool report_saved = false;         // the current report is in the report file already
     std::string report_file;           // BugRepFile as an absolute path
     HWND owner = nullptr;

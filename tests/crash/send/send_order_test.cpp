@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "crash/send/attachment_preparation.h"
+#include "crash/send/progress_alert_windows.h"
 #include "settings_fakes.h"
 
 namespace roadsum {
@@ -186,6 +187,37 @@ TEST(SendOrder, ProgressAreasOfTheMethodsThatRun) {
     settings->Set(keys::MailAsSmtpServer, false);
     settings->Set(keys::UploadViaHttp, true);
     EXPECT_EQ(texts(send_progress_areas(*settings, false)), "PCFE");
+}
+
+TEST(SendOrder, ProgressWindowFollowsTheAreas) {
+    std::shared_ptr<IProgressAlert> alert;
+    ProgressAlertWindows windows(
+        [&](const std::string& caption) { return alert = NewProgressAlert(caption); }, 0);
+    auto progress = windows.Open("Sending bug report...", {{SendArea::PrepareAttachments, "P"},
+                                                           {SendArea::Connect, "C"},
+                                                           {SendArea::SendAttachments, "T"},
+                                                           {SendArea::Finalize, "E"}});
+    ASSERT_TRUE(progress && alert);
+    EXPECT_EQ(alert->Title(), "Sending bug report...");
+    // Four areas of equal weight: the bar shows where the send stands among them.
+    struct Step {
+        std::optional<SendArea> area;
+        int position;
+        int current, overall;
+    };
+    const Step script[] = {
+        {SendArea::Connect, 500, 1, 375},
+        {SendArea::MxLookup, 500, 1, 375},  // not shown by this send: stays where it is
+        {SendArea::SendAttachments, 1000, 2, 750},
+        {SendArea::Finalize, 0, 3, 750},
+        {std::nullopt, 1000, 3, 1000},
+    };
+    for (const Step& step : script) {
+        if (step.area) progress->Area(*step.area);
+        progress->Position(step.position);
+        EXPECT_EQ(alert->CurrentArea(), step.current);
+        EXPECT_EQ(alert->OverallPosition(), step.overall);
+    }
 }
 
 }  // namespace

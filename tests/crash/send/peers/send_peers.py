@@ -326,9 +326,10 @@ def main():
     else:
         mail, message = by_subject["request-EConvertError"]
         parts = list(message.iter_parts())
-        if [p.get_filename() for p in parts[1:]] != ["bugreport.txt"] or \
-                parts[1].get_payload(decode=True) != b"date/time : now\r\n":
-            fault("the background request's mail lacks its report")
+        if [p.get_filename() for p in parts[1:]] != ["bugreport.txt", "shot.png"] or \
+                parts[1].get_payload(decode=True) != b"date/time : now\r\n" or \
+                not parts[2].get_payload(decode=True).startswith(b"\x89PNG\r\n\x1a\n"):
+            fault("the background request's mail lacks its report or its screenshot")
     unexpected = sorted(set(by_subject) - {"smtp-auth", "direct", "request-EConvertError"})
     if unexpected:
         fault(f"mails that should not have been accepted: {unexpected}")

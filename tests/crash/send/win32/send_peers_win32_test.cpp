@@ -265,11 +265,13 @@ TEST_F(SendPeers, RequestInTheBackgroundFallsBackToTheSmtpServer) {
                                   env("ROADSUM_HTTP_PORT") + "\nMailAsSmtpClient = true\nSmtpServer = \"127.0.0.1\"\n"
                                   "SmtpPort = " + env("ROADSUM_SMTP_PORT") + "\nMailAddr = \"reports@example.test\"\n"
                                   "MailSubj = \"request-%exceptClass%\"\nMailViaMapi = false\nMailViaMailto = false\n"
-                                  "AttachBugRep = true\nAttachBugRepFile = false\nBugRepSendAs = \"bugreport.txt\"");
+                                  "AttachBugRep = true\nAttachBugRepFile = false\nBugRepSendAs = \"bugreport.txt\"\n"
+                                  "ScrShotDepth = 204800\nScrShotSendAs = \"shot.png\"");
     SendRequest request;
     request.settings = world.context.SettingsOf(testing::kExe);
     request.report = {"EConvertError", "'x' is not a valid integer value", "date/time : now\r\n"};
     request.report_file = peer_dir() + "never-saved.txt";
+    request.screenshot = std::make_shared<TINVBitmap>(PixelImage(64, 48, 0x00336699));
     request.background = true;
     request.hidden = true;
     request.switches.online_check = false;
@@ -289,6 +291,10 @@ TEST_F(SendPeers, RequestInTheBackgroundFallsBackToTheSmtpServer) {
     CloseHandle(thread);
     EXPECT_EQ(code, static_cast<DWORD>(SendResult::Sent));
     EXPECT_TRUE(written_to.ends_with("\\never-saved.txt")) << written_to;
+    // Sent: the screenshot's temporary file is gone.
+    char temp[MAX_PATH + 1] = {};
+    GetTempPathA(MAX_PATH, temp);
+    EXPECT_EQ(GetFileAttributesA((std::string(temp) + "screenShot.png").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(SendDesktop, ClipboardTakesTheReport) {

@@ -14,6 +14,7 @@ struct MemoryRegion {
     std::uint32_t size = 0;
     std::uint32_t state = 0;    // committed: 0x1000
     std::uint32_t protect = 0;
+    std::uint32_t allocation_base = 0;  // where the allocation that holds the region begins
 };
 
 // Committed and plainly readable (read-only, read-write, execute, execute-read,

@@ -2,20 +2,11 @@
 
 #include <windows.h>
 
+#include "crash/process/memory_region_win32.h"
+
 namespace roadsum {
 
 namespace {
-
-bool query_region(std::uint32_t address, MemoryRegion& out) {
-    MEMORY_BASIC_INFORMATION mbi{};
-    if (VirtualQuery(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(address)), &mbi, sizeof mbi) != sizeof mbi)
-        return false;
-    out.base = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(mbi.BaseAddress));
-    out.size = static_cast<std::uint32_t>(mbi.RegionSize);
-    out.state = mbi.State;
-    out.protect = mbi.Protect;
-    return true;
-}
 
 using ReadFunction = decltype(&ReadProcessMemory);
 
@@ -29,7 +20,7 @@ TDATryRead::TDATryRead() : process_(GetCurrentProcess()) {
 
 void TDATryRead::StartSnapshot() {
     AddressSpaceSnapshot s;
-    s.build(query_region);
+    s.build(query_memory_region);
     snapshot_ = std::move(s);
 }
 
@@ -59,7 +50,7 @@ bool TDATryRead::readable_range(std::uint32_t address, std::uint32_t& begin, std
         return true;
     }
     MemoryRegion region;
-    if (!query_region(address, region) || !is_readable_region(region)) return false;
+    if (!query_memory_region(address, region) || !is_readable_region(region)) return false;
     begin = region.base;
     end = region.base + region.size;
     return true;

@@ -1,8 +1,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include <cstdio>
-
+#include "crash/process/file_version.h"
 #include "crash/settings/settings_win32.h"
 
 namespace roadsum {
@@ -66,32 +65,7 @@ std::string Win32SettingsEnvironment::version_variable(ModuleHandle module, std:
 }
 
 std::string Win32SettingsEnvironment::file_version(ModuleHandle module) const {
-    std::string path = module_path(module);
-    if (path.empty()) return {};
-    DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
-    if (!size) return {};
-    std::string block(size, '\0');
-    if (!GetFileVersionInfoA(path.c_str(), 0, size, block.data())) return {};
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    if (VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length) && fixed &&
-        length >= sizeof *fixed && (fixed->dwFileVersionMS || fixed->dwFileVersionLS)) {
-        char text[64];
-        std::snprintf(text, sizeof text, "%lu.%lu.%lu.%lu", fixed->dwFileVersionMS >> 16,
-                      fixed->dwFileVersionMS & 0xFFFF, fixed->dwFileVersionLS >> 16, fixed->dwFileVersionLS & 0xFFFF);
-        return text;
-    }
-    WORD* translation = nullptr;
-    if (!VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
-                        &length) ||
-        !translation || length < 4)
-        return {};
-    char query[64];
-    std::snprintf(query, sizeof query, "\\StringFileInfo\\%04X%04X\\FileVersion", translation[0], translation[1]);
-    char* value = nullptr;
-    if (!VerQueryValueA(block.data(), query, reinterpret_cast<void**>(&value), &length) || !value) return {};
-    return std::string(value, strnlen(value, length));
+    return file_version_text(module_path(module));
 }
 
 LocalTime Win32SettingsEnvironment::local_time() const {

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "crash/stack/stack_trace_types.h"
+
 namespace roadsum {
 
 // One thread as a report lists it.
@@ -20,7 +22,8 @@ struct TThreadReportRecord {
     std::uint32_t StackLow = 0, StackHigh = 0;
     std::uint32_t ThreadFunction = 0;  // shown as the outermost entry
     std::uint32_t FramePointer = 0;
-    bool AbnormalTermination = false;
+    bool RuntimeTerminated = false;  // ended by the other compiler's exception run-time
+    PreparedStackRef PreparedStack;    // candidates recorded where the exception was raised
     std::uint32_t CreatorThreadId = 0;  // 0 when not known
     std::string CreatorTitle;
     bool Suspended = false;

@@ -144,6 +144,7 @@ void complete_report(TBugReport& report, ReportSources& sources, ReportProgress*
     std::erase_if(steps, [&](const Step& s) { return sections.IndexOf(s.title) < 0; });
     const int total = static_cast<int>(steps.size());
     int done = 0;
+    if (progress) progress->Position(0, total, {});
     for (const Step& step : steps) {
         if (report.AbortFlag()) {
             report.MarkStopped();
@@ -165,7 +166,7 @@ void complete_report(TBugReport& report, ReportSources& sources, ReportProgress*
             return;
         }
         sections.Add(step.title, text);
-        if (progress) progress->Position(++done, total);
+        if (progress) progress->Position(++done, total, step.title);
     }
     std::uint32_t crc3 = crc2;
     for (std::uint32_t c : further) crc3 = extend_crc(crc3, c);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "crash/process/memory_reader.h"
@@ -41,11 +42,12 @@ public:
     virtual std::string FailurePlace() { return {}; }
 };
 
-// The progress of a completion, for the please-wait window.
+// The progress of a completion, for the please-wait window: 0 of total when it starts, then
+// once after each section with the section's title.
 class ReportProgress {
 public:
     virtual ~ReportProgress() = default;
-    virtual void Position(int done, int total) = 0;
+    virtual void Position(int done, int total, std::string_view section) = 0;
 };
 
 inline constexpr const char* kCpuRegistersTitle = "cpu registers";

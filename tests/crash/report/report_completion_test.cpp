@@ -66,7 +66,11 @@ public:
 class Progress final : public ReportProgress {
 public:
     std::vector<std::pair<int, int>> positions;
-    void Position(int done, int total) override { positions.emplace_back(done, total); }
+    std::vector<std::string> sections;
+    void Position(int done, int total, std::string_view section) override {
+        positions.emplace_back(done, total);
+        sections.emplace_back(section);
+    }
 };
 
 std::string text_of_plugin() { return "00400000 roadsum.exe\r\n"; }
@@ -137,9 +141,11 @@ TEST_F(ReportCompletion, PlaceholdersAtOnceThenEverySectionInItsOrder) {
     Progress progress;
     complete_report(*r, sources, &progress);
     EXPECT_EQ(sources.log, (std::vector<std::string>{"trace 5", "region", "disassembly", "trace 1", "trace 7", "trace 8"}));
-    ASSERT_EQ(progress.positions.size(), 9u);
-    EXPECT_EQ(progress.positions.front(), std::make_pair(1, 9));
-    EXPECT_EQ(progress.positions.back(), std::make_pair(9, 9));
+    ASSERT_EQ(progress.positions.size(), 10u);
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(progress.positions[i], std::make_pair(i, 9));
+    EXPECT_EQ(progress.sections, (std::vector<std::string>{"", "thread $5: <suspended>", "cpu registers", "stack dump",
+                                                           "disassembling", "modules", "broken", "main thread ($1):",
+                                                           "worker ($7):", "thread $8:"}));
     ASSERT_TRUE(r->Complete());
     EXPECT_TRUE(r->WaitComplete(0));
 

@@ -28,6 +28,20 @@ std::string report(int index, std::size_t size) {
     return text + "\r\nstack dump:\r\n.";
 }
 
+// Each round starts from the same file; only the merge is timed.
+void time_merge(benchmark::State& state, const std::string& file, const std::string& fresh, const ReportFileRules& rules) {
+    std::vector<std::uint8_t> buffer(file.size() + fresh.size() + 64);
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::copy(file.begin(), file.end(), buffer.begin());
+        state.ResumeTiming();
+        const ReportFileMerge plan = plan_report_merge({reinterpret_cast<const char*>(buffer.data()), file.size()}, fresh, rules);
+        apply_report_merge(buffer.data(), file.size(), plan);
+        benchmark::DoNotOptimize(plan.NewSize);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file.size()));
+}
+
 // 1,000 reports in `bytes`; the repetition of the new report lies where `at` says.
 enum Where { kNowhere, kStart, kEnd };
 
@@ -39,17 +53,7 @@ void append(benchmark::State& state, Where at) {
         const bool repeat = (at == kStart && i == 0) || (at == kEnd && i == 999);
         file += (repeat ? fresh : report(i, bytes / 1000)) + "\r\n\r\n";
     }
-    ReportFileRules rules;
-    std::vector<std::uint8_t> buffer(file.size() + fresh.size() + 64);
-    for (auto _ : state) {
-        state.PauseTiming();
-        std::copy(file.begin(), file.end(), buffer.begin());
-        state.ResumeTiming();
-        const ReportFileMerge plan = plan_report_merge({reinterpret_cast<const char*>(buffer.data()), file.size()}, fresh, rules);
-        apply_report_merge(buffer.data(), file.size(), plan);
-        benchmark::DoNotOptimize(plan.NewSize);
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * file.size()));
+    time_merge(state, file, fresh, {});
 }
 
 void BM_AppendRepetitionAtStart(benchmark::State& state) { append(state, kStart); }
@@ -66,15 +70,7 @@ void BM_TrimToTheSizeLimit(benchmark::State& state) {
     const std::string fresh = report(999999, 10 << 10);
     ReportFileRules rules;
     rules.SizeLimit = 100000;
-    std::vector<std::uint8_t> buffer(file.size() + fresh.size() + 64);
-    for (auto _ : state) {
-        state.PauseTiming();
-        std::copy(file.begin(), file.end(), buffer.begin());
-        state.ResumeTiming();
-        const ReportFileMerge plan = plan_report_merge({reinterpret_cast<const char*>(buffer.data()), file.size()}, fresh, rules);
-        apply_report_merge(buffer.data(), file.size(), plan);
-        benchmark::DoNotOptimize(plan.NewSize);
-    }
+    time_merge(state, file, fresh, rules);
 }
 BENCHMARK(BM_TrimToTheSizeLimit)->Unit(benchmark::kMillisecond);
 

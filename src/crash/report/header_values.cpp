@@ -3,23 +3,12 @@
 #include <cstdio>
 
 #include "crash/common/text_lists.h"
+#include "crash/settings/expand.h"
 #include "crash/sysinfo/size_text.h"
 
 namespace roadsum {
 
 namespace {
-
-std::string two_digits(int value) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%02d", value);
-    return buffer;
-}
-
-std::string date_text(const LocalTime& t) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", t.year, t.month, t.day);
-    return buffer;
-}
 
 std::string unit_count(std::uint64_t n, const char* unit) {
     std::string text = std::to_string(n) + " " + unit;
@@ -29,13 +18,11 @@ std::string unit_count(std::uint64_t n, const char* unit) {
 
 }  // namespace
 
-std::string exception_time_text(const LocalTime& t) {
-    return date_text(t) + ", " + two_digits(t.hour) + ":" + two_digits(t.minute) + ":" + two_digits(t.second) + ", " +
-           std::to_string(t.millisecond) + "ms";
-}
+std::string exception_time_text(const LocalTime& t) { return local_date_text(t) + ", " + local_time_text(t); }
 
 std::string file_time_text(const LocalTime& t) {
-    return date_text(t) + " " + two_digits(t.hour) + ":" + two_digits(t.minute);
+    // The time's "hh:mm" of "hh:mm:ss, nms".
+    return local_date_text(t) + " " + local_time_text(t).substr(0, 5);
 }
 
 std::string duration_text(std::uint64_t seconds) {

@@ -3,7 +3,7 @@
 
 _base_packages=(cmake ninja-build g++ python3 ccache)
 _win32_packages=(googletest g++-mingw-w64-i686-posix libz-mingw-w64-dev wine wine32:i386 fonts-wine xvfb fonts-liberation)
-_test_packages=(zlib1g-dev libgtest-dev libbenchmark-dev clang libclang-rt-14-dev unzip imagemagick x11-utils gdb)
+_test_packages=(zlib1g-dev libgtest-dev libbenchmark-dev libzydis-dev libcapstone-dev clang libclang-rt-14-dev unzip imagemagick x11-utils gdb pngcheck)
 
 _as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

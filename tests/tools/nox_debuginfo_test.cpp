@@ -1,16 +1,22 @@
-// The pieces of nox-debuginfo: names of the linker's symbols, DWARF line tables, the text map
-// it writes, the settings it marks and the check after the second link.
+// The pieces of nox-debuginfo: names of the linker's symbols, the text map it writes, the
+// settings it marks and the check after the second link. (Its DWARF readers: dwarf_reading_test.)
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
+#include <initializer_list>
+#include <iterator>
+#include <optional>
 #include <utility>
 
 #include "crash/common/little_endian.h"
+#include "crash/debuginfo/map_file.h"
 #include "crash/debuginfo/map_text_parser.h"
+#include "crash/debuginfo/packed_debug_stream.h"
 #include "crash/debuginfo/unmangle.h"
 #include "crash/process/pe_headers.h"
 #include "debug_info_builder.h"
-#include "dwarf_lines.h"
+#include "dwarf_sample.h"
 #include "image_compare.h"
 #include "map_text_writer.h"
 #include "settings_patch.h"
@@ -57,6 +63,22 @@ TEST(SymbolNames, CNamesLoseTheirDecoration) {
     EXPECT_EQ(stored_symbol_name("__Znot_really", "Main"), "_Znot_really");
 }
 
+// The parts the compiler splits off a function (a cold part, a part, a specialised copy) show
+// the function's own name, stdcall functions included.
+TEST(SymbolNames, PartsOfAFunctionShareItsName) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"_WinMain@16.cold", "WinMain"},
+        {"_pthread_once.cold", "pthread_once"},
+        {"___pthread_self_lite.part.0.cold", "__pthread_self_lite"},
+        {"__pthread_once_raw.constprop.0.isra.0.cold", "_pthread_once_raw"},
+        {"__ZN7roadsum14ToolkitWndProcEP6HWND__jjl@16", "ToolkitWndProc"},
+        {"__ZN7roadsum14ToolkitWndProcEP6HWND__jjl@16.cold", "ToolkitWndProc"},
+        {"__ZN7roadsum7TThread5StartEPv@4.cold", "TThread.Start"},
+        {"__ZN7roadsum3fooEv.part.0", "foo"},
+    };
+    for (auto [raw, name] : cases) EXPECT_EQ(shown(raw), name) << raw;
+}
+
 TEST(SymbolNames, LongNamesFitAPackedString) {
     std::string raw = "__ZN7roadsum4TFoo3barISt6vectorIiSaIiEE";
     for (int i = 0; i < 40; ++i) raw += "S2_";  // more template arguments
@@ -74,116 +96,10 @@ TEST(SymbolNames, UnitsFromSourceFiles) {
     EXPECT_EQ(unit_name_of_source(""), "");
 }
 
-// Line programs assembled by hand.
-struct LineProgram {
-    std::string bytes;
-    void u8(unsigned v) { bytes += static_cast<char>(v); }
-    void u16(unsigned v) { u8(v & 0xFF), u8(v >> 8 & 0xFF); }
-    void u32(std::uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); }
-    void uleb(std::uint32_t v) {
-        do {
-            const unsigned b = v & 0x7F;
-            v >>= 7;
-            u8(v ? b | 0x80 : b);
-        } while (v);
-    }
-    void text(const std::string& s) { bytes += s + '\0'; }
-    void set_address(std::uint32_t a) { u8(0), u8(5), u8(2), u32(a); }
-    void end_sequence() { u8(0), u8(1), u8(1); }
-};
-
-// A unit: length, version, the header (from min_inst on) and the program.
-std::string line_unit(unsigned version, const std::string& tables, const std::string& program) {
-    LineProgram h;
-    h.u8(1);          // minimum instruction length
-    if (version >= 4) h.u8(1);  // operations per instruction
-    h.u8(1);          // default is_stmt
-    h.u8(0xFB);       // line base -5
-    h.u8(14);         // line range
-    h.u8(13);         // opcode base
-    for (unsigned n : {0, 1, 1, 1, 1, 0, 0, 0, 1, 0, 0, 1}) h.u8(n);
-    h.bytes += tables;
-    LineProgram u;
-    u.u16(version);
-    if (version >= 5) u.u8(4), u.u8(0);
-    u.u32(static_cast<std::uint32_t>(h.bytes.size()));
-    u.bytes += h.bytes + program;
-    LineProgram whole;
-    whole.u32(static_cast<std::uint32_t>(u.bytes.size()));
-    return whole.bytes + u.bytes;
-}
-
-TEST(DwarfLines, VersionFourTableWithSpecialOpcodes) {
-    LineProgram t;
-    t.text("/inc");
-    t.u8(0);
-    for (const char* f : {"main.h", "main.cpp"}) t.text(f), t.uleb(1), t.uleb(0), t.uleb(0);
-    t.u8(0);
-    LineProgram p;
-    p.set_address(0x401000);
-    p.u8(3), p.uleb(9);  // line 10
-    p.u8(1);             // copy
-    p.u8(76);            // special: address +4, line +2
-    p.u8(2), p.uleb(8);  // address +8
-    p.end_sequence();
-    const std::string line = line_unit(4, t.bytes, p.bytes);
-    std::string error;
-    const auto units = read_line_tables({line, {}, {}}, error);
-    EXPECT_EQ(error, "");
-    ASSERT_EQ(units.size(), 1u);
-    EXPECT_EQ(units[0].source, "main.cpp");
-    ASSERT_EQ(units[0].sequences.size(), 1u);
-    const LineSequence& s = units[0].sequences[0];
-    ASSERT_EQ(s.rows.size(), 2u);
-    EXPECT_EQ(s.rows[0].address, 0x401000u);
-    EXPECT_EQ(s.rows[0].line, 10);
-    EXPECT_EQ(s.rows[1].address, 0x401004u);
-    EXPECT_EQ(s.rows[1].line, 12);
-    EXPECT_EQ(s.end, 0x40100Cu);
-}
-
-TEST(DwarfLines, VersionFiveTableNamesItsUnitByFileZero) {
-    const std::string line_str = std::string("roadsum_frm.cpp") + '\0' + "header.h" + '\0';
-    LineProgram t;
-    t.u8(1), t.uleb(1), t.uleb(0x08);  // directories: path as a string
-    t.uleb(1), t.text("/src");
-    t.u8(2), t.uleb(1), t.uleb(0x1F), t.uleb(2), t.uleb(0x0F);  // files: path in .debug_line_str, directory
-    t.uleb(2), t.u32(0), t.uleb(0), t.u32(16), t.uleb(0);
-    LineProgram p;
-    p.set_address(0x402000);
-    p.u8(3), p.uleb(168);
-    p.u8(1);
-    p.u8(2), p.uleb(0x10), p.u8(3), p.uleb(3), p.u8(1);  // 0x402010 line 172
-    p.u8(8);                                             // address +17
-    p.u8(9), p.u16(0x0F);                                // address +15
-    p.u8(4), p.uleb(1);                                  // another file: no row by itself
-    p.u8(1);
-    p.end_sequence();
-    std::string error;
-    const auto units = read_line_tables({line_unit(5, t.bytes, p.bytes), line_str, {}}, error);
-    EXPECT_EQ(error, "");
-    ASSERT_EQ(units.size(), 1u);
-    EXPECT_EQ(units[0].source, "roadsum_frm.cpp");
-    const LineSequence& s = units[0].sequences.at(0);
-    ASSERT_EQ(s.rows.size(), 3u);
-    EXPECT_EQ(s.rows[1].address, 0x402010u);
-    EXPECT_EQ(s.rows[1].line, 172);
-    EXPECT_EQ(s.rows[2].address, 0x402030u);
-}
-
-TEST(DwarfLines, BrokenUnitEndsTheReadingAndKeepsThoseBefore) {
-    LineProgram t;
-    t.u8(0), t.text("a.c"), t.uleb(0), t.uleb(0), t.uleb(0), t.u8(0);
-    LineProgram p;
-    p.set_address(0x401000), p.u8(1), p.end_sequence();
-    const std::string good = line_unit(3, t.bytes, p.bytes);
-    for (const std::string& bad : {good.substr(0, good.size() - 4), line_unit(6, t.bytes, p.bytes)}) {
-        std::string error;
-        const auto units = read_line_tables({good + bad, {}, {}}, error);
-        EXPECT_NE(error, "");
-        ASSERT_EQ(units.size(), 1u);
-        EXPECT_EQ(units[0].source, "a.c");
-    }
+std::vector<std::string> names_of(const std::vector<TMfPublic>& publics) {
+    std::vector<std::string> names;
+    for (const TMfPublic& p : publics) names.push_back(p.Name);
+    return names;
 }
 
 TEST(MapTextWriter, WhatItWritesReadsBack) {
@@ -194,9 +110,16 @@ TEST(MapTextWriter, WhatItWritesReadsBack) {
     info.layout.CodeStart = 0x401000;
     info.layout.CodeEnd = 0x404000;
     info.layout.DataStart = 0x404000;
-    TMfSegment a{true, true, 0x401000, 0x800, "A", 0}, b{true, true, 0x401800, 0x1800, "ALongerUnitNameThanTheColumn", 0};
-    info.tables.Segments = {a, b};
-    info.tables.Publics = {{true, true, "WinMain", 0x401000}, {true, true, "@ALongerUnitNameThanTheColumn@TFoo@operator()$", 0x401800}};
+    TMfSegment a{true, true, 0x401000, 0x800, "A", 0}, b{true, true, 0x401800, 0x1800, "ALongerUnitNameThanTheColumn", 0},
+        c{true, true, 0x403000, 0x800, "Sched", 0};
+    info.tables.Segments = {a, b, c};
+    // Names that begin like their unit's name keep their beginning; a public outside every
+    // segment has no unit to put before it.
+    info.tables.Publics = {{true, true, "WinMain", 0x401000},
+                           {true, true, "a_thing", 0x401100},
+                           {true, true, "@ALongerUnitNameThanTheColumn@TFoo@operator()$", 0x401800},
+                           {true, true, "sched_yield", 0x403000},
+                           {true, true, "outside", 0x403900}};
     info.unit_lines = {{"A", "/src/a.cpp", {{1, 0x401000}, {2, 0x401004}, {3, 0x401008}, {4, 0x40100C}, {1000000, 0x401010}}}};
     info.tables.Lines = info.unit_lines[0].lines;
     info.tables.EntryAddress = 0x401004;
@@ -204,15 +127,119 @@ TEST(MapTextWriter, WhatItWritesReadsBack) {
     const std::string text = write_map_text(info);
     DebugTables back;
     parse_map_text(text, info.layout, back);
-    ASSERT_EQ(back.Segments.size(), 2u);
+    ASSERT_EQ(back.Segments.size(), 3u);
     EXPECT_EQ(back.Segments[1].Name, "ALongerUnitNameThanTheColumn");
     EXPECT_EQ(back.Segments[1].Length, 0x1800u);
-    ASSERT_EQ(back.Publics.size(), 2u);
-    EXPECT_EQ(back.Publics[1].Name, info.tables.Publics[1].Name);
+    EXPECT_EQ(names_of(back.Publics), names_of(info.tables.Publics));
+    EXPECT_NE(text.find("Sched.sched_yield"), std::string::npos);
     ASSERT_EQ(back.Lines.size(), 5u);
     EXPECT_EQ(back.Lines[4].Line, 1000000);
     EXPECT_EQ(back.EntryAddress, 0x401004u);
     EXPECT_EQ(map_text_code_address(text), 0x401000u);
+}
+
+// Every public of a real program's map reads back with its own name and address, as the
+// packed stream gives it.
+TEST(MapTextWriter, EveryPublicOfAProgramReadsBackWithItsName) {
+    std::ifstream in(ROADSUM_MAP_SAMPLE_PROGRAM, std::ios::binary);
+    const std::string file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string error;
+    const std::optional<BuiltDebugInfo> info = build_debug_info(file, error);
+    ASSERT_TRUE(info) << ROADSUM_MAP_SAMPLE_PROGRAM << ": " << error;
+    ASSERT_GT(info->tables.Publics.size(), 1000u);
+    DebugTables back;
+    parse_map_text(write_map_text(*info), info->layout, back);
+    ASSERT_EQ(back.Publics.size(), info->tables.Publics.size());
+    for (std::size_t i = 0; i < back.Publics.size(); ++i) {
+        EXPECT_EQ(back.Publics[i].Name, info->tables.Publics[i].Name);
+        EXPECT_EQ(back.Publics[i].Address, info->tables.Publics[i].Address);
+    }
+}
+
+// The sample program of dwarf_sample.h linked into a PE file with its symbols; crt_helper has
+// no debug information, only the ".file" record of its object.
+std::string sample_program() {
+    const DwarfSample d;
+    TestPe pe;
+    pe.more_sections = {{".debug_line", d.line},   {".debug_line_str", d.line_str}, {".debug_str", d.str},
+                        {".debug_info", d.info},   {".debug_abbrev", d.abbrev},     {".debug_ranges", d.ranges},
+                        {".debug_rnglists", d.rnglists}, {".debug_addr", d.addr}};
+    pe.symbols = {{"__ZN6Widget5PaintEv", 0x0},
+                  {"__ZN3Vec4sizeEv", 0x10},
+                  {"__ZN6Widget4DrawEv", 0x20},
+                  {"_Lone", 0x30},
+                  {"__ZN6Widget5PaintEv.cold", 0x1000, 1, 0x20, 3},
+                  {"__ZN6Widget4DrawEv.cold", 0x1010, 1, 0x20, 3},
+                  {"_start", 0x2000},
+                  {"_Tail", 0x2010},
+                  {"crt.c", 0, 0, 0, 103},
+                  {"_crt_helper", 0x2100}};
+    return pe.build();
+}
+
+// Unit, line and function of each address, one line each.
+std::string resolved(const DebugTables& tables, const ModuleLayout& layout, std::initializer_list<std::uint32_t> addresses) {
+    TMapFile m;
+    m.Loaded = true;
+    m.CodeStart = layout.CodeStart;
+    m.CodeEnd = layout.CodeEnd;
+    m.Assign(tables);
+    std::string out;
+    for (std::uint32_t a : addresses) {
+        MapFileInfos infos;
+        m.GetMapFileInfos(a, infos);
+        char line[160];
+        std::snprintf(line, sizeof line, "%x %s %d %s\n", a, infos.UnitName.c_str(), infos.Line, infos.PublicName.c_str());
+        out += line;
+    }
+    return out;
+}
+
+// A header's function between those of a .cpp gets a segment of its own; a segment reaches
+// over the padding after its code; cold parts join their unit's segment; code without DWARF
+// is named after its object's file. The text map and the packed stream answer alike.
+TEST(BuildDebugInfo, SegmentsFollowTheSourceFileOfEachFunction) {
+    std::string error;
+    const std::optional<BuiltDebugInfo> info = build_debug_info(sample_program(), error);
+    ASSERT_TRUE(info) << error;
+    EXPECT_EQ(info->warning, "");
+    std::vector<std::string> segments;
+    for (const TMfSegment& seg : info->tables.Segments) {
+        char text[80];
+        std::snprintf(text, sizeof text, "%s %x-%x", seg.Name.c_str(), seg.Start, seg.Start + seg.Length);
+        segments.push_back(text);
+    }
+    EXPECT_EQ(segments, (std::vector<std::string>{"Widget 401000-401010", "Vec 401010-401020", "Widget 401020-403000",
+                                                  "Start 403000-403010", "Tail 403010-403100", "Crt 403100-404000"}));
+
+    const std::initializer_list<std::uint32_t> addresses = {0x401000, 0x401004, 0x40100a, 0x40100c, 0x401012,
+                                                            0x401019, 0x401024, 0x401034, 0x402004, 0x40200c,
+                                                            0x402012, 0x403004, 0x403014, 0x403200};
+    const char expected[] =
+        "401000 Widget 10 Widget.Paint\n"
+        "401004 Widget 11 Widget.Paint\n"  // inlined code: the line of the call
+        "40100a Widget 12 Widget.Paint\n"  // a header's row without an inline entry
+        "40100c Widget 13 Widget.Paint\n"
+        "401012 Vec 5 Vec.size\n"          // defined in the header
+        "401019 Vec 6 Vec.size\n"          // the padding after it
+        "401024 Widget 30 Widget.Draw\n"
+        "401034 Widget 40 Lone\n"
+        "402004 Widget 11 Widget.Paint\n"  // cold parts
+        "40200c Widget 15 Widget.Paint\n"
+        "402012 Widget 29 Widget.Draw\n"
+        "403004 Start 4 start\n"
+        "403014 Tail 51 Tail\n"
+        "403200 Crt 0 crt_helper\n";
+    const ModuleLayout& l = info->layout;
+    DebugTables packed, mapped;
+    ASSERT_TRUE(read_packed_debug_stream(write_packed_debug_stream(info->tables, false, l.CodeStart), false, l.CodeStart, packed));
+    EXPECT_EQ(resolved(packed, l, addresses), expected);
+    const std::string map = write_map_text(*info);
+    parse_map_text(map, l, mapped);
+    EXPECT_EQ(resolved(mapped, l, addresses), expected);
+    for (const char* block : {"Line numbers for Widget(/src/widget.cpp)", "Line numbers for Vec(/inc/vec.h)",
+                              "Line numbers for Start(start.s)", "Line numbers for Tail(tail.cpp)"})
+        EXPECT_NE(map.find(block), std::string::npos) << block;
 }
 
 std::string compiled_settings(const std::string& value) {

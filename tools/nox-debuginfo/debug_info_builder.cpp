@@ -5,18 +5,14 @@
 
 #include "coff_symbols.h"
 #include "crash/archive/crc32.h"
+#include "code_lines.h"
+#include "dwarf_functions.h"
 #include "dwarf_lines.h"
 #include "symbol_names.h"
 
 namespace roadsum {
 
 namespace {
-
-struct CodeRange {
-    std::uint32_t start = 0, end = 0;
-    std::size_t unit = 0;
-    const LineSequence* sequence = nullptr;
-};
 
 struct Symbol {
     std::uint32_t address = 0;
@@ -46,39 +42,14 @@ std::vector<Symbol> code_symbols(const std::vector<CoffSymbol>& coff, const PeHe
     return symbols;
 }
 
-bool symbol_between(const std::vector<Symbol>& symbols, std::uint32_t from, std::uint32_t to) {
+// The address of the first symbol at or after from; the end of the code when none.
+std::uint32_t next_symbol(const std::vector<Symbol>& symbols, std::uint32_t from, std::uint32_t code_end) {
     auto it = std::lower_bound(symbols.begin(), symbols.end(), from,
                                [](const Symbol& s, std::uint32_t a) { return s.address < a; });
-    return it != symbols.end() && it->address < to;
+    return it != symbols.end() ? it->address : code_end;
 }
 
-// The stretches of code that the line tables describe, without those of code the linker
-// dropped (their addresses lie outside the code) and without overlaps.
-std::vector<CodeRange> unit_ranges(const std::vector<LineUnit>& units, const ModuleLayout& l) {
-    std::vector<CodeRange> ranges;
-    for (std::size_t u = 0; u < units.size(); ++u)
-        for (const LineSequence& seq : units[u].sequences) {
-            const std::uint32_t start = seq.rows.front().address;
-            if (start < l.CodeStart || seq.end > l.CodeEnd || seq.end <= start) continue;
-            ranges.push_back({start, seq.end, u, &seq});
-        }
-    std::stable_sort(ranges.begin(), ranges.end(), [](const CodeRange& a, const CodeRange& b) { return a.start < b.start; });
-    std::vector<CodeRange> kept;
-    for (const CodeRange& r : ranges)
-        if (kept.empty() || r.start >= kept.back().end) kept.push_back(r);
-    return kept;
-}
-
-// The rows that say something: the last row of each address, and only where the line changes.
-std::vector<TMfLine> sequence_lines(const LineSequence& seq) {
-    std::vector<TMfLine> lines;
-    for (const LineRow& row : seq.rows) {
-        if (!lines.empty() && lines.back().Address == row.address) lines.pop_back();
-        if (!lines.empty() && lines.back().Line == row.line) continue;
-        lines.push_back({row.line, row.address});
-    }
-    return lines;
-}
+std::uint32_t segment_end(const TMfSegment& s) { return s.Start + s.Length; }
 
 void add_segment(DebugTables& t, std::uint32_t start, std::uint32_t end, const std::string& unit) {
     TMfSegment seg;
@@ -115,32 +86,42 @@ std::optional<BuiltDebugInfo> build_debug_info(std::string_view file, std::strin
         error = "no function symbols (a stripped executable?)";
         return std::nullopt;
     }
-    DwarfSections dwarf{section_bytes(file, *headers, ".debug_line"), section_bytes(file, *headers, ".debug_line_str"),
-                        section_bytes(file, *headers, ".debug_str")};
-    const std::vector<LineUnit> units = read_line_tables(dwarf, out.warning);
-    std::vector<std::string> unit_names;
-    for (const LineUnit& u : units) unit_names.push_back(unit_name_of_source(u.source));
+    const auto section = [&](std::string_view name) { return section_bytes(file, *headers, name); };
+    DwarfSections dwarf;
+    dwarf.line = section(".debug_line"), dwarf.line_str = section(".debug_line_str"), dwarf.str = section(".debug_str");
+    dwarf.info = section(".debug_info"), dwarf.abbrev = section(".debug_abbrev"), dwarf.addr = section(".debug_addr");
+    dwarf.ranges = section(".debug_ranges"), dwarf.rnglists = section(".debug_rnglists");
+    std::string line_error, info_error;
+    const std::vector<LineUnit> line_units = read_line_tables(dwarf, line_error);
+    const std::vector<InfoUnit> info_units = read_debug_info(dwarf, info_error);
+    if (!line_error.empty()) out.warning = "line tables: " + line_error;
+    if (!info_error.empty())
+        out.warning += (out.warning.empty() ? "" : "; ") + std::string("debug information: ") + info_error;
 
-    // Segments of the units with line tables: neighbouring stretches of one unit are joined
-    // unless a function of other code lies between them.
+    // Segments of the code with debug information, named after the source file of each
+    // function. A segment reaches over the padding after its code up to the next piece or
+    // symbol, where the return address of a call that does not return may lie; neighbouring
+    // pieces of one unit are joined unless a function of other code lies between them. Lines
+    // go to one block per unit and source file.
     DebugTables& t = out.tables;
-    std::map<std::size_t, std::size_t> unit_lines_of;  // unit -> index in out.unit_lines
-    const std::vector<CodeRange> ranges = unit_ranges(units, l);
-    for (std::size_t i = 0; i < ranges.size(); ++i) {
-        const CodeRange& r = ranges[i];
-        const bool joins = i > 0 && ranges[i - 1].unit == r.unit && !symbol_between(symbols, ranges[i - 1].end, r.start);
-        if (joins)
-            t.Segments.back().Length = r.end - t.Segments.back().Start;
+    std::map<std::pair<std::string, std::string>, std::size_t> unit_lines_of;  // -> index in out.unit_lines
+    const std::vector<CodePiece> pieces = code_pieces(line_units, info_units, l.CodeStart, l.CodeEnd);
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const CodePiece& p = pieces[i];
+        const std::string unit = unit_name_of_source(p.source);
+        if (unit.empty()) continue;
+        const std::uint32_t next_piece = i + 1 < pieces.size() ? pieces[i + 1].start : l.CodeEnd;
+        const std::uint32_t end = std::min(next_piece, next_symbol(symbols, p.end, l.CodeEnd));
+        if (!t.Segments.empty() && t.Segments.back().Name == unit && segment_end(t.Segments.back()) == p.start)
+            t.Segments.back().Length = end - t.Segments.back().Start;
         else
-            add_segment(t, r.start, r.end, unit_names[r.unit]);
-        auto [slot, added] = unit_lines_of.try_emplace(r.unit, out.unit_lines.size());
-        if (added) out.unit_lines.push_back({unit_names[r.unit], units[r.unit].source, {}});
-        for (const TMfLine& line : sequence_lines(*r.sequence)) out.unit_lines[slot->second].lines.push_back(line);
+            add_segment(t, p.start, end, unit);
+        auto [slot, added] = unit_lines_of.try_emplace({unit, p.source}, out.unit_lines.size());
+        if (added) out.unit_lines.push_back({unit, p.source, {}});
+        std::vector<TMfLine>& lines = out.unit_lines[slot->second].lines;
+        lines.insert(lines.end(), p.lines.begin(), p.lines.end());
     }
-    for (UnitLines& u : out.unit_lines) {
-        std::stable_sort(u.lines.begin(), u.lines.end(), [](const TMfLine& a, const TMfLine& b) { return a.Address < b.Address; });
-        t.Lines.insert(t.Lines.end(), u.lines.begin(), u.lines.end());
-    }
+    for (const UnitLines& u : out.unit_lines) t.Lines.insert(t.Lines.end(), u.lines.begin(), u.lines.end());
 
     // Code without line tables: a segment per run of functions from one object file, up to
     // the next function of another file, the next unit or the end of the code.

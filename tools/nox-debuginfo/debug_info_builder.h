@@ -1,6 +1,8 @@
-// The debug information of a linked executable, made from its COFF symbols and its DWARF line
-// tables: one segment per compilation unit (code without line tables is named after the
-// ".file" record of its symbols), every function symbol as a public, and every line record.
+// The debug information of a linked executable, made from its COFF symbols and its DWARF
+// line tables, functions and inlined calls: segments named after the source file of the
+// functions whose code they hold (a header's functions get the header's unit; code without
+// DWARF is named after the ".file" record of its symbols), every function symbol as a public,
+// and the lines of each function's own source file.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +18,7 @@ namespace roadsum {
 
 struct UnitLines {
     std::string unit;
-    std::string source;          // the file the unit was compiled from
+    std::string source;          // the source file the lines are of
     std::vector<TMfLine> lines;  // by address
 };
 

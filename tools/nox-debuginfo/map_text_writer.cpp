@@ -38,10 +38,15 @@ std::string detailed_segments(const BuiltDebugInfo& info) {
     return out + kEol + kEol;
 }
 
+// Each name behind the unit of its segment and a dot, as a linker's map shows them; the reader
+// takes that prefix off again, so a name that begins like its unit keeps its beginning.
 std::string publics(const BuiltDebugInfo& info) {
     std::string out = std::string("  Address         Publics by Value") + kEol + kEol;
-    for (const TMfPublic& p : info.tables.Publics)
-        out += format(" 0001:%08X       ", p.Address - info.layout.CodeStart) + p.Name + kEol;
+    for (const TMfPublic& p : info.tables.Publics) {
+        const TMfSegment* segment = find_segment(info.tables.Segments, p.Address, true);
+        const std::string unit = segment && !segment->Name.empty() ? segment->Name + "." : "";
+        out += format(" 0001:%08X       ", p.Address - info.layout.CodeStart) + unit + p.Name + kEol;
+    }
     return out + kEol + kEol;
 }
 

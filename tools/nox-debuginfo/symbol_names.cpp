@@ -167,14 +167,24 @@ std::string join(const std::vector<std::string>& parts, std::size_t count, char 
     return out;
 }
 
-std::string plain_c_name(std::string_view raw) {
-    std::string name(raw);
-    if (!name.empty() && (name[0] == '_' || name[0] == '@')) name.erase(0, 1);
-    // stdcall and fastcall names end in "@" and the size of their arguments.
+// stdcall and fastcall names end in "@" and the size of their arguments, before any clone
+// suffix (".cold", ".part.0") that the compiler adds to a part of a function.
+std::string without_argument_size(std::string_view raw) {
+    const std::size_t dot = raw.find('.', 1);
+    const std::string_view name = raw.substr(0, dot), clone = dot == std::string_view::npos ? "" : raw.substr(dot);
     const std::size_t at = name.rfind('@');
-    if (at != std::string::npos && at + 1 < name.size() &&
-        name.find_first_not_of("0123456789", at + 1) == std::string::npos)
-        name.erase(at);
+    if (at == std::string_view::npos || at == 0 || at + 1 == name.size() ||
+        name.find_first_not_of("0123456789", at + 1) != std::string_view::npos)
+        return std::string(raw);
+    return std::string(name.substr(0, at)) + std::string(clone);
+}
+
+// A C name shows without its leading underscore, its argument size and its clone suffix, so
+// that the parts of a function share its name.
+std::string plain_c_name(std::string_view raw) {
+    std::string name = without_argument_size(raw);
+    name = name.substr(0, name.find('.', 1));
+    if (!name.empty() && (name[0] == '_' || name[0] == '@')) name.erase(0, 1);
     for (char& c : name)
         if (c == '@' || c == '$' || c == ' ') c = '_';
     return name;
@@ -200,7 +210,8 @@ std::string unit_name_of_source(std::string_view path) {
 }
 
 std::string stored_symbol_name(std::string_view raw, std::string_view unit) {
-    const std::string_view itanium = raw.substr(0, 3) == "__Z" ? raw.substr(1) : raw;
+    const std::string undecorated = without_argument_size(raw);
+    const std::string_view itanium = std::string_view(undecorated).substr(undecorated.rfind("__Z", 0) == 0 ? 1 : 0);
     const std::optional<std::string> demangled = itanium.substr(0, 2) == "_Z" ? demangle(itanium) : std::nullopt;
     if (!demangled) return plain_c_name(raw);
 

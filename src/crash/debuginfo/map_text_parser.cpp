@@ -180,11 +180,15 @@ private:
         }
     }
 
-    // "Program entry point at 0001:0004A3C4"
+    // "Program entry point at 0001:0004A3C4". A line of 35 characters, the shortest that
+    // counts, holds only seven digits of the offset; they are taken as they are.
     void entry_point(std::string_view line) {
         constexpr std::size_t at = std::string_view("Program entry point at ").size();
         if (line.size() < 35 || !char_at(line, at + 4, ':') || !hex_at(line, at, 4)) return;
-        if (const auto offset = hex_at(line, at + 5, 8)) out_.EntryAddress = *offset + layout_.CodeStart;
+        std::size_t digits = 0;
+        while (digits < 8 && at + 5 + digits < line.size() && hex_digit_value(line[at + 5 + digits]) >= 0) ++digits;
+        if (digits == 0) return;
+        if (const auto offset = hex_at(line, at + 5, digits)) out_.EntryAddress = *offset + layout_.CodeStart;
     }
 
     void sort_segments() {

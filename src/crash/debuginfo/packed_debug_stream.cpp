@@ -27,7 +27,7 @@ bool read_segments(TMiniStream& s, bool minimal, std::uint32_t code_start, Debug
         if (!s.ReadInt32(start) || !s.ReadInt32(length)) return false;
         if (minimal) {
             if (!s.ReadByte(seg.HasLines)) return false;
-            seg.Name = "segment" + std::to_string(i);
+            seg.Name = "segment%" + std::to_string(i);
         } else if (!s.ReadPackedString(seg.Name)) {
             return false;
         }
@@ -47,7 +47,7 @@ bool read_publics(TMiniStream& s, bool minimal, std::uint32_t code_start, DebugT
     for (std::int32_t i = 0; i < count; ++i) {
         TMfPublic pub;
         if (minimal)
-            pub.Name = "public" + std::to_string(i);
+            pub.Name = "public%" + std::to_string(i);
         else if (!s.ReadPackedString(pub.Name))
             return false;
         std::int32_t step = 0;

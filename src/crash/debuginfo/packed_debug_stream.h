@@ -2,9 +2,9 @@
 // files:
 //   segment count (int32); per segment: start relative to the code start (int32), length
 //     (int32), then the name as a packed string, or in minimal mode one HasLines byte instead
-//     (the name is then "segment" and the index);
+//     (the name is then "segment%" and the index);
 //   public count (int32); per public: the name as a packed string (none in minimal mode, the
-//     name is then "public" and the index); the first address relative to the code start
+//     name is then "public%" and the index); the first address relative to the code start
 //     (int32), every further one as a packed difference to the one before;
 //   line count (int32); when positive: the first line (int32) and its address relative to the
 //     code start (int32), then per further line packed differences of line and address;

@@ -21,7 +21,6 @@ std::string replace_scope_operators(std::string_view text) {
 struct Walked {
     std::string text;  // '@' turned into '.', cut at the first '$'
     std::string unit;  // between the leading '@' and the next one
-    bool cut = false;
     bool destructor = false;
 };
 
@@ -38,7 +37,6 @@ Walked walk(std::string_view s) {
     for (std::size_t i = 0; i < s.size(); ++i) {
         const char c = s[i];
         if (c == '$') {
-            w.cut = true;
             w.destructor = marks_destructor(s.substr(i + 1));
             break;
         }
@@ -96,9 +94,11 @@ UnmangledName Unmangle(std::string_view stored) {
     if (!result.name.empty() && result.name[0] == '%') result.name.erase(0, 1);
     if (!result.name.empty() && result.name[0] == '.') result.name[0] = '@';
 
+    // A name that ends at its class names a constructor, or a destructor when its encoding
+    // says so; one that ends there only once its blanks are trimmed is not known.
+    if (!result.name.empty() && result.name.back() == '.') result.name += w.destructor ? "Destroy" : "Create";
     trim_spaces(result.name);
-    if (!result.name.empty() && result.name.back() == '.')
-        result.name += w.cut ? (w.destructor ? "Destroy" : "Create") : "?";
+    if (!result.name.empty() && result.name.back() == '.') result.name += '?';
     return result;
 }
 

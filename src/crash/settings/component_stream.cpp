@@ -1,5 +1,6 @@
 #include "crash/settings/component_stream.h"
 
+#include <cstdio>
 #include <limits>
 
 namespace roadsum {
@@ -318,6 +319,23 @@ std::vector<std::uint8_t> write_component_stream(const StreamObject& root) {
     std::vector<std::uint8_t> body = writer.take();
     head.insert(head.end(), body.begin(), body.end());
     return head;
+}
+
+std::string invalid_resource_message(std::string_view kind, const StreamReadResult& result) {
+    std::string detail;
+    switch (result.stop) {
+        case StreamStop::UnknownValueType: {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "$%02X", static_cast<unsigned>(result.value_type));
+            detail = hex;
+            break;
+        }
+        case StreamStop::BadSignature: detail = "no component stream"; break;
+        case StreamStop::Truncated: detail = "truncated"; break;
+        case StreamStop::TooDeep: detail = "nested too deep"; break;
+        case StreamStop::None: detail = "complete"; break;
+    }
+    return "Internal error: Invalid " + std::string(kind) + " resource (" + detail + ").";
 }
 
 }  // namespace roadsum

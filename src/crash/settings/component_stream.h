@@ -139,6 +139,11 @@ StreamReadResult read_component_stream(std::span<const std::uint8_t> data, const
 // A short English description of why the reader stopped, for tools and tests.
 std::string describe_stop(const StreamReadResult& result);
 
+// The reporter's message for a broken resource of the kind named ("settings", "assistant"):
+// "Internal error: Invalid settings resource ($0A)." for a value type byte of 10, a few words
+// for a stream that breaks off.
+std::string invalid_resource_message(std::string_view kind, const StreamReadResult& result);
+
 class StreamWriteError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

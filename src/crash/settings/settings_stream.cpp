@@ -1,6 +1,5 @@
 #include "crash/settings/settings_stream.h"
 
-#include <cstdio>
 
 #include "crash/settings/keys.h"
 #include "crash/settings/password.h"
@@ -69,21 +68,6 @@ LoadedSettings read_settings_stream(std::span<const std::uint8_t> data, const An
     return loaded;
 }
 
-std::string invalid_settings_message(const StreamReadResult& result) {
-    std::string detail;
-    switch (result.stop) {
-        case StreamStop::UnknownValueType: {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "$%02X", static_cast<unsigned>(result.value_type));
-            detail = hex;
-            break;
-        }
-        case StreamStop::BadSignature: detail = "no component stream"; break;
-        case StreamStop::Truncated: detail = "truncated"; break;
-        case StreamStop::TooDeep: detail = "nested too deep"; break;
-        case StreamStop::None: detail = "complete"; break;
-    }
-    return "Internal error: Invalid settings resource (" + detail + ").";
-}
+std::string invalid_settings_message(const StreamReadResult& result) { return invalid_resource_message("settings", result); }
 
 }  // namespace roadsum

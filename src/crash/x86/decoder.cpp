@@ -18,12 +18,30 @@ struct ParsedOperands {
     bool valid = true;
 };
 
-// What the decoder needs to know about an entry before it reads the ModRM byte, and its operand
-// texts parsed; worked out once from the table text so that decoding parses no text.
+// One variant of an entry chosen ahead of time, as pieces of its texts; an empty mnemonic marks
+// an encoding without a variant.
+struct Selection {
+    std::uint16_t mnemonic_begin = 0, mnemonic_length = 0, operands_begin = 0, operands_length = 0;
+};
+
+// The variants of an entry depend on the prefix class, the reg field and whether the operand is
+// a register; those that also depend on the rm field are chosen while decoding.
+constexpr std::size_t kSelectionsPerEntry = 4 * 8 * 2;
+std::size_t selection_index(PrefixClass prefix, std::uint8_t reg, bool register_form) {
+    return static_cast<std::size_t>(prefix) * 16 + reg * 2u + (register_form ? 1 : 0);
+}
+
+// What the decoder needs to know about an entry before it reads the ModRM byte, its operand
+// texts parsed and its variants chosen; worked out once from the table text so that decoding
+// neither parses nor searches text.
 struct EntryInfo {
     bool modrm = false;
     bool split_by_mod = false;
-    std::uint32_t parsed = 0;  // index of the operand text's first character in TableInfo::parsed
+    bool plain = false;  // neither text has variants: the whole texts apply
+    bool by_rm = false;  // some variant depends on the rm field too
+    std::uint32_t parsed = 0;      // index of the operand text's first character in TableInfo::parsed
+    std::uint32_t selections = 0;  // index of the first of its selections in TableInfo::selections
+    std::string_view mnemonic, operands;
 };
 
 struct TableInfo {
@@ -32,6 +50,7 @@ struct TableInfo {
     EntryInfo x87[8];
     // For each character of each operand text: the operands of a variant starting there.
     std::vector<ParsedOperands> parsed;
+    std::vector<Selection> selections;
 };
 
 bool is_separator(char c) { return c == '|' || c == '/' || c == ':' || c == '-'; }
@@ -58,12 +77,40 @@ ParsedOperands parse_operands(std::string_view ops, std::size_t from) {
     }
 }
 
-EntryInfo info_of(const OpcodeEntry& entry, std::vector<ParsedOperands>& parsed) {
+// The selections of every key of an entry whose variants do not depend on the rm field.
+void select_ahead(EntryInfo& info, std::vector<Selection>& selections) {
+    info.selections = static_cast<std::uint32_t>(selections.size());
+    for (std::size_t i = 0; i < kSelectionsPerEntry; ++i) {
+        VariantKey key;
+        key.prefix = static_cast<PrefixClass>(i / 16);
+        key.reg = static_cast<std::uint8_t>(i / 2 % 8);
+        key.register_form = i % 2 != 0;
+        key.split_by_mod = info.split_by_mod;
+        const std::string_view m = select_variant(info.mnemonic, key), o = select_variant(info.operands, key);
+        Selection s;
+        if (!m.empty()) {
+            s.mnemonic_begin = static_cast<std::uint16_t>(m.data() - info.mnemonic.data());
+            s.mnemonic_length = static_cast<std::uint16_t>(m.size());
+        }
+        if (!o.empty()) {
+            s.operands_begin = static_cast<std::uint16_t>(o.data() - info.operands.data());
+            s.operands_length = static_cast<std::uint16_t>(o.size());
+        }
+        selections.push_back(s);
+    }
+}
+
+EntryInfo info_of(const OpcodeEntry& entry, std::vector<ParsedOperands>& parsed, std::vector<Selection>& selections) {
     EntryInfo info;
     const std::string_view mnemonic = entry.mnemonic;
     info.split_by_mod = splits_by_mod(mnemonic);
     info.modrm = (entry.flags & (kX87 | kThreeDNow)) != 0 || mnemonic.find_first_of("|:") != std::string_view::npos;
     const std::string_view ops = entry.operands;
+    info.mnemonic = mnemonic;
+    info.operands = ops;
+    info.plain = mnemonic.find_first_of("|/:-") == std::string_view::npos && ops.find_first_of("|/:-") == std::string_view::npos;
+    info.by_rm = mnemonic.find('-') != std::string_view::npos || ops.find('-') != std::string_view::npos;
+    if (!info.plain && !info.by_rm) select_ahead(info, selections);
     info.parsed = static_cast<std::uint32_t>(parsed.size());
     for (std::size_t i = 0; i <= ops.size(); ++i) {
         parsed.push_back(i == 0 || is_separator(ops[i - 1]) ? parse_operands(ops, i) : ParsedOperands{});
@@ -77,10 +124,10 @@ const TableInfo& table_info() {
     static const TableInfo info = [] {
         TableInfo t;
         for (int i = 0; i < 256; ++i) {
-            t.one[i] = info_of(kOneByteMap[i], t.parsed);
-            t.two[i] = info_of(kTwoByteMap[i], t.parsed);
+            t.one[i] = info_of(kOneByteMap[i], t.parsed, t.selections);
+            t.two[i] = info_of(kTwoByteMap[i], t.parsed, t.selections);
         }
-        for (int i = 0; i < 8; ++i) t.x87[i] = info_of(kX87Map[i], t.parsed);
+        for (int i = 0; i < 8; ++i) t.x87[i] = info_of(kX87Map[i], t.parsed, t.selections);
         return t;
     }();
     return info;
@@ -310,7 +357,10 @@ std::string_view three_dnow_name(std::uint8_t suffix) {
 }  // namespace
 
 bool decode(const std::uint8_t* bytes, std::size_t size, std::uint32_t address, Instruction& ins) {
-    ins = Instruction{};
+    // Copied from a constant: a fresh Instruction{} is built on the stack with byte stores and
+    // then copied, which stalls the copy on every instruction.
+    static constexpr Instruction kEmpty{};
+    ins = kEmpty;
     ins.start = address;
     Cursor cursor{bytes, std::min(size, kMaxInstructionLength)};
 
@@ -366,6 +416,9 @@ bool decode(const std::uint8_t* bytes, std::size_t size, std::uint32_t address, 
         modrm = {true, static_cast<std::uint8_t>(b >> 6), static_cast<std::uint8_t>((b >> 3) & 7),
                  static_cast<std::uint8_t>(b & 7)};
     }
+    // Lock belongs to the read-modify-write instructions with a memory destination; anywhere
+    // else the processor raises the invalid-opcode fault, so such bytes are not code.
+    if ((ins.prefixes & kPrefixLock) && !(modrm.memory() && (entry->lock >> modrm.reg & 1))) return false;
     const bool control_move = two_byte && byte >= 0x20 && byte <= 0x23;
     if (modrm.memory() && !control_move) decode_memory(cursor, modrm, ins.address_size == 2, ins.memory);
     if (!cursor.ok) return false;
@@ -376,9 +429,16 @@ bool decode(const std::uint8_t* bytes, std::size_t size, std::uint32_t address, 
     key.rm = modrm.rm;
     key.register_form = modrm.present && (modrm.mod == 3 || control_move);
     key.split_by_mod = entry_info.split_by_mod;
-    std::string_view mnemonic = select_variant(entry->mnemonic, key);
+    std::string_view mnemonic = entry_info.mnemonic, operands = entry_info.operands;
+    if (entry_info.by_rm) {
+        mnemonic = select_variant(mnemonic, key);
+        operands = select_variant(operands, key);
+    } else if (!entry_info.plain) {
+        const Selection& s = info.selections[entry_info.selections + selection_index(prefix, key.reg, key.register_form)];
+        mnemonic = mnemonic.substr(s.mnemonic_begin, s.mnemonic_length);
+        operands = operands.substr(s.operands_begin, s.operands_length);
+    }
     if (mnemonic.empty()) return false;
-    const std::string_view operands = select_variant(entry->operands, key);
 
     ins.mnemonic_context.opcode = byte;
     ins.mnemonic_context.prefix = prefix;

@@ -9,26 +9,33 @@ constexpr OpcodeEntry kPfx{"", "", kPrefix};
 constexpr OpcodeEntry kBad{"", "", 0};
 constexpr const char* kGroup1 = "add|or|adc|sbb|and|sub|xor|cmp";
 constexpr const char* kGroup2 = "rol|ror|rcl|rcr|shl|shr|sal|sar";
+// Lock masks of the groups: all of group 1 but cmp; not and neg; inc and dec; bts, btr and btc
+// by immediate; cmpxchg8b.
+constexpr std::uint8_t kGroup1Lock = 0x7F;
+constexpr std::uint8_t kNotNegLock = 1 << 2 | 1 << 3;
+constexpr std::uint8_t kIncDecLock = 1 << 0 | 1 << 1;
+constexpr std::uint8_t kBtsBtrBtcLock = 1 << 5 | 1 << 6 | 1 << 7;
+constexpr std::uint8_t kCmpxchg8bLock = 1 << 1;
 }  // namespace
 
 const OpcodeEntry kOneByteMap[256] = {
     // 0x00
-    {"add", "Eb,Gb", 0}, {"add", "Ev,Gv", 0}, {"add", "Gb,Eb", 0}, {"add", "Gv,Ev", 0},
+    {"add", "Eb,Gb", 0, kLockAny}, {"add", "Ev,Gv", 0, kLockAny}, {"add", "Gb,Eb", 0}, {"add", "Gv,Ev", 0},
     {"add", "AL,Ib", 0}, {"add", "eAX,Iz", 0}, {"push", "%seg", 0}, {"pop", "%seg", 0},
-    {"or", "Eb,Gb", 0}, {"or", "Ev,Gv", 0}, {"or", "Gb,Eb", 0}, {"or", "Gv,Ev", 0},
+    {"or", "Eb,Gb", 0, kLockAny}, {"or", "Ev,Gv", 0, kLockAny}, {"or", "Gb,Eb", 0}, {"or", "Gv,Ev", 0},
     {"or", "AL,Ib", 0}, {"or", "eAX,Iz", 0}, {"push", "%seg", 0}, {"", "", kEscape},
     // 0x10
-    {"adc", "Eb,Gb", 0}, {"adc", "Ev,Gv", 0}, {"adc", "Gb,Eb", 0}, {"adc", "Gv,Ev", 0},
+    {"adc", "Eb,Gb", 0, kLockAny}, {"adc", "Ev,Gv", 0, kLockAny}, {"adc", "Gb,Eb", 0}, {"adc", "Gv,Ev", 0},
     {"adc", "AL,Ib", 0}, {"adc", "eAX,Iz", 0}, {"push", "%seg", 0}, {"pop", "%seg", 0},
-    {"sbb", "Eb,Gb", 0}, {"sbb", "Ev,Gv", 0}, {"sbb", "Gb,Eb", 0}, {"sbb", "Gv,Ev", 0},
+    {"sbb", "Eb,Gb", 0, kLockAny}, {"sbb", "Ev,Gv", 0, kLockAny}, {"sbb", "Gb,Eb", 0}, {"sbb", "Gv,Ev", 0},
     {"sbb", "AL,Ib", 0}, {"sbb", "eAX,Iz", 0}, {"push", "%seg", 0}, {"pop", "%seg", 0},
     // 0x20
-    {"and", "Eb,Gb", 0}, {"and", "Ev,Gv", 0}, {"and", "Gb,Eb", 0}, {"and", "Gv,Ev", 0},
+    {"and", "Eb,Gb", 0, kLockAny}, {"and", "Ev,Gv", 0, kLockAny}, {"and", "Gb,Eb", 0}, {"and", "Gv,Ev", 0},
     {"and", "AL,Ib", 0}, {"and", "eAX,Iz", 0}, kPfx, {"daa", "", 0},
-    {"sub", "Eb,Gb", 0}, {"sub", "Ev,Gv", 0}, {"sub", "Gb,Eb", 0}, {"sub", "Gv,Ev", 0},
+    {"sub", "Eb,Gb", 0, kLockAny}, {"sub", "Ev,Gv", 0, kLockAny}, {"sub", "Gb,Eb", 0}, {"sub", "Gv,Ev", 0},
     {"sub", "AL,Ib", 0}, {"sub", "eAX,Iz", 0}, kPfx, {"das", "", 0},
     // 0x30
-    {"xor", "Eb,Gb", 0}, {"xor", "Ev,Gv", 0}, {"xor", "Gb,Eb", 0}, {"xor", "Gv,Ev", 0},
+    {"xor", "Eb,Gb", 0, kLockAny}, {"xor", "Ev,Gv", 0, kLockAny}, {"xor", "Gb,Eb", 0}, {"xor", "Gv,Ev", 0},
     {"xor", "AL,Ib", 0}, {"xor", "eAX,Iz", 0}, kPfx, {"aaa", "", 0},
     {"cmp", "Eb,Gb", 0}, {"cmp", "Ev,Gv", 0}, {"cmp", "Gb,Eb", 0}, {"cmp", "Gv,Ev", 0},
     {"cmp", "AL,Ib", 0}, {"cmp", "eAX,Iz", 0}, kPfx, {"aas", "", 0},
@@ -53,10 +60,11 @@ const OpcodeEntry kOneByteMap[256] = {
     {"j%cc", "Jb", kCondJump}, {"j%cc", "Jb", kCondJump}, {"j%cc", "Jb", kCondJump}, {"j%cc", "Jb", kCondJump},
     {"j%cc", "Jb", kCondJump}, {"j%cc", "Jb", kCondJump}, {"j%cc", "Jb", kCondJump}, {"j%cc", "Jb", kCondJump},
     // 0x80
-    {kGroup1, "Eb,Ib", 0}, {kGroup1, "Ev,Iz", 0}, {kGroup1, "Eb,Ib", 0}, {kGroup1, "Ev,sIb", 0},
-    {"test", "Eb,Gb", 0}, {"test", "Ev,Gv", 0}, {"xchg", "Eb,Gb", 0}, {"xchg", "Ev,Gv", 0},
+    {kGroup1, "Eb,Ib", 0, kGroup1Lock}, {kGroup1, "Ev,Iz", 0, kGroup1Lock},
+    {kGroup1, "Eb,Ib", 0, kGroup1Lock}, {kGroup1, "Ev,sIb", 0, kGroup1Lock},
+    {"test", "Eb,Gb", 0}, {"test", "Ev,Gv", 0}, {"xchg", "Eb,Gb", 0, kLockAny}, {"xchg", "Ev,Gv", 0, kLockAny},
     {"mov", "Eb,Gb", 0}, {"mov", "Ev,Gv", 0}, {"mov", "Gb,Eb", 0}, {"mov", "Gv,Ev", 0},
-    {"mov", "Rv,Sw:Mw,Sw", 0}, {"lea", "Gv,M", 0}, {"mov", "Sw,Ew", 0}, {"pop|||||||", "Ev", 0},
+    {"mov", "Rv,Sw:Mw,Sw", 0}, {"lea", "Gv,M", 0}, {"mov||mov|mov|mov|mov||", "Sw,Ew", 0}, {"pop|||||||", "Ev", 0},
     // 0x90
     {"nop///pause", "", 0}, {"xchg", "Zv,eAX", 0}, {"xchg", "Zv,eAX", 0}, {"xchg", "Zv,eAX", 0},
     {"xchg", "Zv,eAX", 0}, {"xchg", "Zv,eAX", 0}, {"xchg", "Zv,eAX", 0}, {"xchg", "Zv,eAX", 0},
@@ -79,7 +87,7 @@ const OpcodeEntry kOneByteMap[256] = {
     {"int3", "", 0}, {"int", "Ib", 0}, {"into", "", 0}, {"iretd/iret", "", kReturn | kFar},
     // 0xD0
     {kGroup2, "Eb,1", 0}, {kGroup2, "Ev,1", 0}, {kGroup2, "Eb,CL", 0}, {kGroup2, "Ev,CL", 0},
-    {"aam", "Ib", 0}, {"aad", "Ib", 0}, kBad, {"xlatb", "", 0},
+    {"aam", "Ib", 0}, {"aad", "Ib", 0}, {"salc", "", 0}, {"xlatb", "", 0},
     {"", "", kX87}, {"", "", kX87}, {"", "", kX87}, {"", "", kX87},
     {"", "", kX87}, {"", "", kX87}, {"", "", kX87}, {"", "", kX87},
     // 0xE0
@@ -91,11 +99,11 @@ const OpcodeEntry kOneByteMap[256] = {
     // 0xF0
     kPfx, {"int1", "", 0}, kPfx, kPfx,
     {"hlt", "", 0}, {"cmc", "", 0},
-    {"test|test|not|neg|mul|imul|div|idiv", "Eb,Ib|Eb,Ib|Eb|Eb|Eb|Eb|Eb|Eb", 0},
-    {"test|test|not|neg|mul|imul|div|idiv", "Ev,Iz|Ev,Iz|Ev|Ev|Ev|Ev|Ev|Ev", 0},
+    {"test|test|not|neg|mul|imul|div|idiv", "Eb,Ib|Eb,Ib|Eb|Eb|Eb|Eb|Eb|Eb", 0, kNotNegLock},
+    {"test|test|not|neg|mul|imul|div|idiv", "Ev,Iz|Ev,Iz|Ev|Ev|Ev|Ev|Ev|Ev", 0, kNotNegLock},
     {"clc", "", 0}, {"stc", "", 0}, {"cli", "", 0}, {"sti", "", 0},
-    {"cld", "", 0}, {"std", "", 0}, {"inc|dec||||||", "Eb", 0},
-    {"inc|dec|call|call|jmp|jmp|push|", "Ev|Ev|Ev|Mp|Ev|Mp|Ev|", kGroupFF},
+    {"cld", "", 0}, {"std", "", 0}, {"inc|dec||||||", "Eb", 0, kIncDecLock},
+    {"inc|dec|call|call|jmp|jmp|push|", "Ev|Ev|Ev|Mp|Ev|Mp|Ev|", kGroupFF, kIncDecLock},
 };
 
 const OpcodeEntry kTwoByteMap[256] = {
@@ -115,7 +123,8 @@ const OpcodeEntry kTwoByteMap[256] = {
     {"unpckhps/unpckhpd", "V,Wo", 0},
     {"movlhPS:movhPS/:movhPS//movshdup", "V,U:V,Mq/V,Mq//V,Wo", 0},
     {"movhps/movhpd", "Mq,V", 0},
-    {"prefetchnta|prefetcht0|prefetcht1|prefetcht2||||", "M", 0},
+    // The hint no-ops: every form but the four prefetches executes as a nop.
+    {"nop:prefetchnta|nop:prefetcht0|nop:prefetcht1|nop:prefetcht2|nop|nop|nop|nop", "Ev:M|Ev:M|Ev:M|Ev:M|Ev|Ev|Ev|Ev", 0},
     {"nop", "Ev", 0}, {"nop", "Ev", 0}, {"nop", "Ev", 0},
     {"nop", "Ev", 0}, {"nop", "Ev", 0}, {"nop", "Ev", 0}, {"nop", "Ev", 0},
     // 0x0F 0x20
@@ -185,19 +194,19 @@ const OpcodeEntry kTwoByteMap[256] = {
     // 0x0F 0xA0
     {"push", "%seg", 0}, {"pop", "%seg", 0}, {"cpuid", "", 0}, {"bt", "Ev,Gv", 0},
     {"shld", "Ev,Gv,Ib", 0}, {"shld", "Ev,Gv,CL", 0}, kBad, kBad,
-    {"push", "%seg", 0}, {"pop", "%seg", 0}, {"rsm", "", 0}, {"bts", "Ev,Gv", 0},
+    {"push", "%seg", 0}, {"pop", "%seg", 0}, {"rsm", "", 0}, {"bts", "Ev,Gv", 0, kLockAny},
     {"shrd", "Ev,Gv,Ib", 0}, {"shrd", "Ev,Gv,CL", 0},
     {"fxsave|fxrstor|ldmxcsr|stmxcsr||||clflush||||||lfence|mfence|sfence", "M|M|Md|Md||||Mb", 0},
     {"imul", "Gv,Ev", 0},
     // 0x0F 0xB0
-    {"cmpxchg", "Eb,Gb", 0}, {"cmpxchg", "Ev,Gv", 0}, {"lss", "Gv,Mp", 0}, {"btr", "Ev,Gv", 0},
+    {"cmpxchg", "Eb,Gb", 0, kLockAny}, {"cmpxchg", "Ev,Gv", 0, kLockAny}, {"lss", "Gv,Mp", 0}, {"btr", "Ev,Gv", 0, kLockAny},
     {"lfs", "Gv,Mp", 0}, {"lgs", "Gv,Mp", 0}, {"movzx", "Gv,Eb", 0}, {"movzx", "Gv,Ew", 0},
-    kBad, kBad, {"||||bt|bts|btr|btc", "Ev,Ib", 0}, {"btc", "Ev,Gv", 0},
+    kBad, {"ud1", "Gv,Ev", 0}, {"||||bt|bts|btr|btc", "Ev,Ib", 0, kBtsBtrBtcLock}, {"btc", "Ev,Gv", 0, kLockAny},
     {"bsf", "Gv,Ev", 0}, {"bsr", "Gv,Ev", 0}, {"movsx", "Gv,Eb", 0}, {"movsx", "Gv,Ew", 0},
     // 0x0F 0xC0
-    {"xadd", "Eb,Gb", 0}, {"xadd", "Ev,Gv", 0}, {"cmpPS", "V,W,Ib", 0}, {"movnti", "Md,Gd", 0},
+    {"xadd", "Eb,Gb", 0, kLockAny}, {"xadd", "Ev,Gv", 0, kLockAny}, {"cmpPS", "V,W,Ib", 0}, {"movnti", "Md,Gd", 0},
     {"pinsrw", "Px,Edw,Ib", 0}, {"pextrw", "Gd,Nx,Ib", 0}, {"shufps/shufpd", "V,Wo,Ib", 0},
-    {"|cmpxchg8b|||||||||||||rdrand|rdseed", "|Mq|||||||||||||Rv|Rv", 0},
+    {"|cmpxchg8b|||||||||||||rdrand|rdseed", "|Mq|||||||||||||Rv|Rv", 0, kCmpxchg8bLock},
     {"bswap", "Zd", 0}, {"bswap", "Zd", 0}, {"bswap", "Zd", 0}, {"bswap", "Zd", 0},
     {"bswap", "Zd", 0}, {"bswap", "Zd", 0}, {"bswap", "Zd", 0}, {"bswap", "Zd", 0},
     // 0x0F 0xD0
@@ -217,7 +226,7 @@ const OpcodeEntry kTwoByteMap[256] = {
     {"pmuludq", "Px,Qx", 0}, {"pmaddwd", "Px,Qx", 0}, {"psadbw", "Px,Qx", 0},
     {"maskmovq/maskmovdqu", "P,N/V,U", 0},
     {"psubb", "Px,Qx", 0}, {"psubw", "Px,Qx", 0}, {"psubd", "Px,Qx", 0}, {"psubq", "Px,Qx", 0},
-    {"paddb", "Px,Qx", 0}, {"paddw", "Px,Qx", 0}, {"paddd", "Px,Qx", 0}, kBad,
+    {"paddb", "Px,Qx", 0}, {"paddw", "Px,Qx", 0}, {"paddd", "Px,Qx", 0}, {"ud0", "Gv,Ev", 0},
 };
 
 const OpcodeEntry kX87Map[8] = {

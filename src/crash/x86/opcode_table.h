@@ -43,10 +43,15 @@ enum OpcodeFlag : std::uint16_t {
     kThreeDNow = 1 << 11,   // 0x0F 0x0F: the operation is a suffix byte
 };
 
+// The ModRM reg values whose memory form takes a lock prefix, one bit each; every other form
+// with lock raises the invalid-opcode fault.
+constexpr std::uint8_t kLockAny = 0xFF;
+
 struct OpcodeEntry {
     const char* mnemonic;
     const char* operands;
     std::uint16_t flags;
+    std::uint8_t lock = 0;
 };
 
 extern const OpcodeEntry kOneByteMap[256];

@@ -140,8 +140,8 @@ TEST(MapFileSources, MinimalResourceAloneNumbersItsNames) {
         w.files.add("C:\\app\\Module.map", map_text("NotInMinimalMode"));
         const TMapFile m = w.load();
         ASSERT_TRUE(m.Loaded);
-        EXPECT_EQ(m.FindSegment(0x401020).Name, "segment0");
-        EXPECT_EQ(m.GetFunctionName(0x401020), "public0");
+        EXPECT_EQ(m.FindSegment(0x401020).Name, "segment%0");
+        EXPECT_EQ(m.GetFunctionName(0x401020), "public%0");
         EXPECT_EQ(m.FindLine(0x401020).Line, -1);
         EXPECT_EQ(m.MinDebugInfo, identification);
     }

@@ -110,9 +110,20 @@ TEST(MapTextParser, EntryPointCountsFromTheCodeStart) {
     DebugTables t;
     parse_map_text(kMap, layout(), t);
     EXPECT_EQ(t.EntryAddress, 0x40B3C4u);
-    DebugTables none;
-    parse_map_text("Program entry point at 0001:0000A3C\n", layout(), none);
-    EXPECT_EQ(none.EntryAddress, 0u);
+    // A line of at least 35 characters counts; with 35 the offset has the seven digits it has.
+    const std::pair<const char*, std::uint32_t> lines[] = {
+        {"Program entry point at 0001:0000A3C4", 0x40B3C4},
+        {"Program entry point at 0001:0000A3C", 0x401A3C},
+        {"Program entry point at 0001:000A3C\r\n", 0},
+        {"Program entry point at 0001:000A3Cx", 0x401A3C},
+        {"Program entry point at 0001 0000A3C4", 0},
+        {"Program entry point at 0001:x000A3C4", 0},
+    };
+    for (auto [line, entry] : lines) {
+        DebugTables one;
+        parse_map_text(line, layout(), one);
+        EXPECT_EQ(one.EntryAddress, entry) << line;
+    }
 }
 
 TEST(MapTextParser, LineEndsAndTheDefaultDataSegment) {

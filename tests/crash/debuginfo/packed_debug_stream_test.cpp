@@ -65,11 +65,11 @@ TEST(PackedDebugStream, MinimalModeNumbersNamesAndMarksUnitsWithLines) {
     DebugTables back;
     ASSERT_TRUE(read_packed_debug_stream(stream, true, kCodeStart, back));
     ASSERT_EQ(back.Segments.size(), 2u);
-    EXPECT_EQ(back.Segments[0].Name, "segment0");
-    EXPECT_EQ(back.Segments[1].Name, "segment1");
+    EXPECT_EQ(back.Segments[0].Name, "segment%0");
+    EXPECT_EQ(back.Segments[1].Name, "segment%1");
     EXPECT_EQ(back.Segments[1].HasLines, 1);
     ASSERT_EQ(back.Publics.size(), 4u);
-    EXPECT_EQ(back.Publics[2].Name, "public2");
+    EXPECT_EQ(back.Publics[2].Name, "public%2");
     EXPECT_EQ(back.Publics[2].Address, 0x401180u);
     EXPECT_TRUE(back.Lines.empty());
 

@@ -1,6 +1,8 @@
 #include "test_pe_builder.h"
 
+#include <algorithm>
 #include <map>
+#include <string>
 
 #include "crash/common/little_endian.h"
 
@@ -87,17 +89,59 @@ std::string resource_section(const std::vector<TestPe::Resource>& resources, std
     return s + blobs;
 }
 
+// Names longer than a name field ("/N" for sections, an offset for symbols) go to the
+// string table, which begins with its own size.
+struct StringTable {
+    std::string bytes = std::string(4, '\0');
+    std::uint32_t add(const std::string& s) {
+        const std::uint32_t at = static_cast<std::uint32_t>(bytes.size());
+        bytes += s + '\0';
+        put32(bytes, 0, static_cast<std::uint32_t>(bytes.size()));
+        return at;
+    }
+};
+
+std::string symbol_table(const std::vector<TestPe::Symbol>& symbols, StringTable& strings) {
+    std::string table;
+    for (const TestPe::Symbol& sym : symbols) {
+        std::string record(18, '\0');
+        const bool file = sym.storage == 103;
+        const std::size_t aux = file ? (sym.name.size() + 17) / 18 : 0;
+        if (file)
+            record.replace(0, 5, ".file");
+        else if (sym.name.size() <= 8)
+            record.replace(0, sym.name.size(), sym.name);
+        else
+            put32(record, 4, strings.add(sym.name));
+        put32(record, 8, sym.value);
+        put16(record, 12, static_cast<std::uint16_t>(file ? -2 : sym.section));
+        put16(record, 14, file ? 0 : sym.type);
+        record[16] = static_cast<char>(sym.storage);
+        record[17] = static_cast<char>(aux);
+        table += record;
+        if (file) table += sym.name + std::string(aux * 18 - sym.name.size(), '\0');
+    }
+    return table;
+}
+
+std::size_t symbol_count(const std::vector<TestPe::Symbol>& symbols) {
+    std::size_t n = 0;
+    for (const TestPe::Symbol& sym : symbols) n += 1 + (sym.storage == 103 ? (sym.name.size() + 17) / 18 : 0);
+    return n;
+}
+
 }  // namespace
 
 std::uint32_t TestPe::data_rva() const { return kCodeRva + align(code_size, kSectionAlign); }
 
 std::string TestPe::build() const {
     struct Section {
-        const char* name;
+        std::string name;
         std::uint32_t rva, characteristics;
         std::string bytes;
         std::uint32_t virtual_size;
     };
+    StringTable strings;
     std::vector<Section> sections;
     sections.push_back({".text", kCodeRva, 0x60000020, std::string(code_size, '\xCC'), code_size});
     sections.push_back({".data", data_rva(), 0xC0000040, std::string(data_size, '\0'), data_size});
@@ -115,6 +159,13 @@ std::string TestPe::build() const {
         sections.push_back({".rdata", next, 0x40000040, std::string(28 * debug.size(), '\0'),
                             static_cast<std::uint32_t>(28 * debug.size())});
         next += kSectionAlign;
+    }
+
+    for (const TestPe::Section& more : more_sections) {
+        const std::uint32_t size = static_cast<std::uint32_t>(more.bytes.size());
+        const std::string name = more.name.size() <= 8 ? more.name : "/" + std::to_string(strings.add(more.name));
+        sections.push_back({name, next, 0x42000040, more.bytes, size});
+        next += align(std::max(size, 1u), kSectionAlign);
     }
 
     std::string file(kHeadersSize, '\0');
@@ -164,7 +215,7 @@ std::string TestPe::build() const {
     std::uint32_t offset = kHeadersSize;
     for (std::size_t i = 0; i < sections.size(); ++i) {
         const std::size_t h = opt + 0xE0 + 40 * i;
-        file.replace(h, 8, std::string(sections[i].name).append(8 - std::string(sections[i].name).size(), '\0'));
+        file.replace(h, 8, sections[i].name + std::string(8 - sections[i].name.size(), '\0'));
         put32(file, h + 8, sections[i].virtual_size);
         put32(file, h + 12, sections[i].rva);
         put32(file, h + 16, static_cast<std::uint32_t>(sections[i].bytes.size()));
@@ -174,6 +225,12 @@ std::string TestPe::build() const {
     }
     for (const Section& s : sections) file += s.bytes;
     for (const DebugEntry& d : debug) file += d.data;
+    if (!symbols.empty() || strings.bytes.size() > 4) {  // the string table follows the symbols
+        put32(file, 0x4C, static_cast<std::uint32_t>(file.size()));
+        put32(file, 0x50, static_cast<std::uint32_t>(symbol_count(symbols)));
+        file += symbol_table(symbols, strings);  // adds its long names to the strings
+        file += strings.bytes;
+    }
     return file;
 }
 

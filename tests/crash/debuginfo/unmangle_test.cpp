@@ -26,8 +26,11 @@ TEST(Unmangle, NameEndingAtTheClassIsConstructorOrDestructor) {
     // The usual destructor encoding begins with 'b' like the constructor's; it still names a
     // destructor.
     expect_unmangled("@Classes@TList@$bdtr$qqrv", "TList.Destroy", "Classes");
-    // Without an encoding to cut there is nothing to tell, so the name is marked unknown.
-    expect_unmangled("@Classes@TList@", "TList.?", "Classes");
+    // Without an encoding the name ending at its class is still a constructor; one that ends
+    // there only after trimming is not known.
+    expect_unmangled("@Classes@TList@", "TList.Create", "Classes");
+    expect_unmangled("@Classes@TList@ ", "TList.?", "Classes");
+    expect_unmangled("@Classes@TList. $qqrv", "TList.?", "Classes");
 }
 
 TEST(Unmangle, PlainNamesStayWithScopeOperatorsAsDots) {

@@ -108,7 +108,8 @@ TEST(X86Decoder, RejectsUndefinedAndIncompleteEncodings) {
     Instruction ins;
     const std::vector<std::vector<std::uint8_t>> bad = {
         {0x0F, 0x04},                       // 0F 04 is not defined
-        {0xD6},                             // undefined one-byte opcode
+        {0x8E, 0xC8},                       // mov to cs: the invalid-opcode fault
+        {0x8E, 0x08},
         {0x8F, 0xC8},                       // pop group: only /0
         {0x8D, 0xC0},                       // lea with a register operand
         {0x8E, 0x38},                       // mov to segment register 7
@@ -130,6 +131,89 @@ TEST(X86Decoder, RejectsUndefinedAndIncompleteEncodings) {
     fifteen.insert(fifteen.end(), {0x05, 0x01, 0x00});
     EXPECT_TRUE(decode(fifteen.data(), fifteen.size(), 0, ins));
     EXPECT_EQ(ins.length, 15);
+}
+
+TEST(X86Decoder, LockOnlyOnTheMemoryDestinationOfReadModifyWriteInstructions) {
+    // Everywhere else the processor raises the invalid-opcode fault: such bytes are not code,
+    // which the stack tracer and the function analyser rely on.
+    const std::vector<std::vector<std::uint8_t>> refused = {
+        {0xF0, 0x16},                    // lock push ss
+        {0xF0, 0x8B, 0x4B, 0xF4},        // lock mov ecx, [ebx-$0c]
+        {0xF0, 0xFF, 0x71, 0xFC},        // lock push [ecx-$04]
+        {0xF0, 0x01, 0xC0},              // lock add eax, eax: a register destination
+        {0xF0, 0x03, 0x18},              // lock add ebx, [eax]: memory is only the source
+        {0xF0, 0x83, 0x38, 0x00},        // lock cmp: reads only
+        {0xF0, 0x0F, 0xA3, 0x00},        // lock bt
+        {0xF0, 0x0F, 0xBA, 0x20, 0x01},  // lock bt by immediate
+        {0xF0, 0x86, 0xC1},              // lock xchg cl, al
+        {0xF0, 0x0F, 0xB1, 0xC8},        // lock cmpxchg eax, ecx
+        {0xF0, 0x0F, 0xC1, 0xC8},        // lock xadd eax, ecx
+        {0xF0, 0xF7, 0xD0},              // lock not eax
+        {0xF0, 0xF6, 0x20},              // lock mul byte ptr [eax]
+        {0xF0, 0xFF, 0x10},              // lock call [eax]
+        {0xF0, 0xC6, 0x00, 0x01},        // lock mov byte ptr [eax], 1
+        {0xF0, 0xD9, 0x00},              // lock fld
+        {0xF0, 0x0F, 0x1F, 0x00},        // lock nop
+        {0xF0, 0x90},
+        {0xF0, 0xD6},
+        {0x66, 0xF0, 0x2E, 0x8B, 0x00},  // the lock among other prefixes
+    };
+    Instruction ins;
+    for (const auto& b : refused) EXPECT_FALSE(decode(b.data(), b.size(), 0x00401000, ins)) << line(b);
+
+    const std::vector<std::pair<std::vector<std::uint8_t>, std::string>> accepted = {
+        {{0xF0, 0x00, 0x08}, "lock add byte ptr [eax], cl"},
+        {{0xF0, 0x09, 0x08}, "lock or dword ptr [eax], ecx"},
+        {{0xF0, 0x11, 0x08}, "lock adc dword ptr [eax], ecx"},
+        {{0xF0, 0x18, 0x08}, "lock sbb byte ptr [eax], cl"},
+        {{0xF0, 0x21, 0x08}, "lock and dword ptr [eax], ecx"},
+        {{0xF0, 0x29, 0x08}, "lock sub dword ptr [eax], ecx"},
+        {{0xF0, 0x30, 0x08}, "lock xor byte ptr [eax], cl"},
+        {{0xF0, 0x80, 0x30, 0x01}, "lock xor byte ptr [eax], $01"},
+        {{0xF0, 0x81, 0x20, 0x00, 0x01, 0x00, 0x00}, "lock and dword ptr [eax], $0100"},
+        {{0x66, 0xF0, 0x83, 0x28, 0x01}, "lock sub word ptr [eax], $01"},
+        {{0xF0, 0x0F, 0xBB, 0x08}, "lock btc dword ptr [eax], ecx"},
+        {{0xF0, 0x0F, 0xB3, 0x08}, "lock btr dword ptr [eax], ecx"},
+        {{0xF0, 0x0F, 0xAB, 0x08}, "lock bts dword ptr [eax], ecx"},
+        {{0xF0, 0x0F, 0xBA, 0x28, 0x01}, "lock bts dword ptr [eax], $01"},
+        {{0xF0, 0x0F, 0xBA, 0x30, 0x01}, "lock btr dword ptr [eax], $01"},
+        {{0xF0, 0x0F, 0xBA, 0x38, 0x01}, "lock btc dword ptr [eax], $01"},
+        {{0xF0, 0x0F, 0xB0, 0x08}, "lock cmpxchg byte ptr [eax], cl"},
+        {{0xF0, 0x0F, 0xC7, 0x08}, "lock cmpxchg8b qword ptr [eax]"},
+        {{0xF0, 0xFE, 0x08}, "lock dec byte ptr [eax]"},
+        {{0xF0, 0xFF, 0x00}, "lock inc dword ptr [eax]"},
+        {{0xF0, 0xF7, 0x18}, "lock neg dword ptr [eax]"},
+        {{0xF0, 0xF6, 0x10}, "lock not byte ptr [eax]"},
+        {{0xF0, 0x0F, 0xC1, 0x08}, "lock xadd dword ptr [eax], ecx"},
+        {{0xF0, 0x87, 0x08}, "lock xchg dword ptr [eax], ecx"},
+        {{0x3E, 0xF0, 0x86, 0x08}, "lock xchg byte ptr ds:[eax], cl"},
+    };
+    for (const auto& [bytes, text] : accepted) EXPECT_EQ(line(bytes), "00401000   " + text);
+}
+
+TEST(X86Decoder, SalcUdAndTheHintNopsDecode) {
+    const std::vector<std::pair<std::vector<std::uint8_t>, std::string>> cases = {
+        {{0xD6}, "salc"},
+        {{0x0F, 0x18, 0x00}, "prefetchnta [eax]"},
+        {{0x0F, 0x18, 0x18}, "prefetcht2 [eax]"},
+        {{0x0F, 0x18, 0x20}, "nop     dword ptr [eax]"},  // /4 to /7: hint no-ops
+        {{0x0F, 0x18, 0x7C, 0x24, 0x08}, "nop     dword ptr [esp+$08]"},
+        {{0x0F, 0x18, 0xC1}, "nop     ecx"},  // register forms, /0 to /3 too
+        {{0x0F, 0x18, 0xE2}, "nop     edx"},
+        {{0x0F, 0x19, 0xC0}, "nop     eax"},
+        {{0x0F, 0x1A, 0x00}, "nop     dword ptr [eax]"},
+        {{0x0F, 0x1C, 0x44, 0x00, 0x00}, "nop     dword ptr [eax+eax+$00]"},
+        {{0xF3, 0x0F, 0x1E, 0xFB}, "nop     ebx"},  // endbr32 on processors before it
+        {{0x66, 0x0F, 0x1F, 0x44, 0x00, 0x00}, "nop     word ptr [eax+eax+$00]"},
+        {{0x0F, 0x1F, 0x80, 0x00, 0x00, 0x00, 0x00}, "nop     dword ptr [eax+$00]"},
+        {{0x0F, 0xB9, 0x01}, "ud1     eax, dword ptr [ecx]"},
+        {{0x0F, 0xFF, 0xD3}, "ud0     edx, ebx"},
+        {{0x8C, 0xC8}, "mov     eax, cs"},
+    };
+    for (const auto& [bytes, text] : cases) {
+        EXPECT_EQ(line(bytes), "00401000   " + text);
+        EXPECT_EQ(decoded(bytes).length, bytes.size()) << text;
+    }
 }
 
 TEST(X86Decoder, MovToControlRegistersIgnoresTheModField) {

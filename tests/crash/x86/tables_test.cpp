@@ -1,6 +1,7 @@
 // The opcode-table text notation: every rule of the encoding, and the tables' own consistency.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -156,6 +157,30 @@ TEST(X86OpcodeTables, EveryEntryIsWellFormed) {
         check_entry(kX87Map[i], "x87 " + std::to_string(i));
         EXPECT_TRUE(splits_by_mod(kX87Map[i].mnemonic)) << i;
     }
+}
+
+TEST(X86OpcodeTables, LockIsAllowedExactlyOnTheMemoryDestinationsOfTheLockableInstructions) {
+    const std::set<std::string> lockable = {"add", "adc", "and", "btc", "btr", "bts", "cmpxchg", "cmpxchg8b", "dec",
+                                            "inc", "neg", "not", "or", "sbb", "sub", "xadd", "xchg", "xor"};
+    std::set<std::string> seen;
+    const auto check = [&](const OpcodeEntry& e, const std::string& where) {
+        for (std::uint8_t reg = 0; reg < 8; ++reg) {
+            const VariantKey memory_form = key(kPrefixNone, reg, false, 0, splits_by_mod(e.mnemonic));
+            const std::string name(select_variant(e.mnemonic, memory_form));
+            const std::string_view ops = select_variant(e.operands, memory_form);
+            const std::string_view destination = ops.substr(0, ops.find(','));
+            const bool memory_destination = destination == "Eb" || destination == "Ev" || destination == "Mq";
+            const bool allowed = (e.lock >> reg & 1) != 0;
+            EXPECT_EQ(allowed, lockable.count(name) != 0 && memory_destination) << where << " /" << int(reg) << " " << name;
+            if (allowed) seen.insert(name);
+        }
+    };
+    for (int i = 0; i < 256; ++i) {
+        check(kOneByteMap[i], "one-byte " + std::to_string(i));
+        check(kTwoByteMap[i], "two-byte " + std::to_string(i));
+    }
+    for (const OpcodeEntry& e : kX87Map) EXPECT_EQ(e.lock, 0);
+    EXPECT_EQ(seen, lockable);
 }
 
 }  // namespace

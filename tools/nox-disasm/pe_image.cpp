@@ -47,7 +47,7 @@ std::optional<PeImage> PeImage::parse(std::string file, std::string& error) {
         return std::nullopt;
     }
     const PeHeaders& h = img.headers();
-    img.read_exports(h.directory(0));
+    img.read_exports();
     img.read_imports(h.directory(1).rva);
     img.read_coff_symbols();
     const ModuleLayout l = module_layout(h, h.image_base);
@@ -74,22 +74,8 @@ std::string PeImage::read_string(std::uint32_t rva) const {
     return s;
 }
 
-void PeImage::read_exports(PeDataDirectory directory) {
-    const auto [rva, size] = directory;
-    std::uint8_t d[40];
-    if (!rva || size < 40 || !mapped_.read(rva, d, 40)) return;
-    const std::uint32_t functions = get_le32(d + 28), names = get_le32(d + 32), ordinals = get_le32(d + 36);
-    const std::uint32_t name_count = std::min(get_le32(d + 24), kMaxNames);
-    for (std::uint32_t i = 0; i < name_count; ++i) {
-        std::uint8_t b[4];
-        std::uint16_t ordinal = 0;
-        if (!mapped_.read(names + 4 * i, b, 4) || !mapped_.read(ordinals + 2 * i, &ordinal, 2)) return;
-        const std::uint32_t name_rva = get_le32(b);
-        if (!mapped_.read(functions + 4 * ordinal, b, 4)) continue;
-        const std::uint32_t fn = get_le32(b);
-        if (fn >= rva && fn < rva + size) continue;  // forwarded to another module
-        names_.push_back({image_base() + fn, read_string(name_rva), true, false});
-    }
+void PeImage::read_exports() {
+    for (const PeExport& e : read_pe_exports(mapped_, headers())) names_.push_back({image_base() + e.rva, e.name, true, false});
 }
 
 void PeImage::read_imports(std::uint32_t rva) {

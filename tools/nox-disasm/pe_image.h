@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "crash/process/memory_reader.h"
+#include "crash/process/pe_exports.h"
 #include "crash/process/pe_headers.h"
 #include "crash/x86/symbol_lookup.h"
 
@@ -44,7 +45,7 @@ private:
     explicit PeImage(std::string file) : mapped_(std::move(file)) {}
     const PeHeaders& headers() const { return *mapped_.headers(); }
     std::string read_string(std::uint32_t rva) const;
-    void read_exports(PeDataDirectory directory);
+    void read_exports();
     void read_imports(std::uint32_t rva);
     void read_coff_symbols();
 

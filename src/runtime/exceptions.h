@@ -70,6 +70,8 @@ ROADSUM_EXCEPTION_CLASS(EAccessViolation, EExternal);
 ROADSUM_EXCEPTION_CLASS(EStackOverflow, EExternal);
 ROADSUM_EXCEPTION_CLASS(EPrivilege, EExternal);
 ROADSUM_EXCEPTION_CLASS(EExternalException, EExternal);
+// A fatal error of the C run time (abort, a pure virtual call, an invalid parameter).
+ROADSUM_EXCEPTION_CLASS(ERuntimeError, Exception);
 
 // The run time's messages for the floating-point faults.
 inline constexpr const char* kZeroDivideMessage = "Floating point division by zero";

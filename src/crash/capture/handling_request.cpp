@@ -9,7 +9,7 @@ static_assert(std::is_trivially_copyable_v<THandlingRequest>, "the request cross
 
 THandlingRequest MakeHandlingRequest(const THandleExceptionArgs& args, std::uint32_t thread_id, void* event) {
     THandlingRequest r;
-    r.ThreadId = thread_id;
+    r.ThreadId = args.ThreadId ? args.ThreadId : thread_id;
     r.Kind = args.Kind;
     r.ExceptObject = args.ExceptObject;
     r.ExceptAddress = args.ExceptAddress;

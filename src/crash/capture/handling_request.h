@@ -47,6 +47,9 @@ struct THandleExceptionArgs {
     std::uint32_t FramePointer = 0;
     std::uint32_t StackPointer = 0;
     bool CanContinue = true;
+    // The failing thread when another thread reports for it (one whose stack ran out); 0: the
+    // calling thread.
+    std::uint32_t ThreadId = 0;
 };
 
 // A request for the arguments. When a context is given and the exception address lies at most

@@ -75,8 +75,10 @@ TCapturedException DescribeSystemException(const TSystemExceptionFacts& facts) {
             const std::uint32_t operation = facts.Info.size() > 0 ? facts.Info[0] : 0;
             const std::uint32_t target = facts.Info.size() > 1 ? facts.Info[1] : 0;
             const char* verb = operation == 1 ? "Write" : operation == 8 ? "Execute" : "Read";
-            describe_as<EAccessViolation>(out, "Access violation at address " + at + " in module '" + facts.Module +
-                                                   "'. " + verb + " of address " + hex8(target));
+            // An address in no module is named without one.
+            const std::string where = facts.Module.empty() ? "" : " in module '" + facts.Module + "'";
+            describe_as<EAccessViolation>(out, "Access violation at address " + at + where + ". " + verb +
+                                                   " of address " + hex8(target));
             break;
         }
         case kIntegerDivideByZero: describe_as<EDivByZero>(out, "Division by zero"); break;

@@ -133,11 +133,11 @@ void StackTracer::CheckItem(std::size_t k) {
     // 2. The first approved function that covers it decides.
     const std::uint32_t probe = item.Top ? item.CodeAddress : item.Address - 1;
     if (const std::int32_t f = FirstApprovedCovering(probe); f >= 0) {
-        if (const auto site = FindSite(f, items_[k].Address, items_[k].CodeAddress, items_[k].Top)) {
-            items_[k].Links.Up.Add({-1, site->CodeAddress, site->HasTarget, site->Target, f, 0, 0});
+        if (const auto site = FindSite(f, item.Address, item.CodeAddress, item.Top)) {
+            item.Links.Up.Add({-1, site->CodeAddress, site->HasTarget, site->Target, f, 0, 0});
             LinkUpward(k, *site, true);
-        } else if (!items_[k].Top) {
-            Invalidate(k);
+        } else if (!item.Top) {
+            Invalidate(k);  // the top stays whatever its function says
         }
         return;
     }

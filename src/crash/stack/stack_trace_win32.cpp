@@ -161,7 +161,9 @@ __attribute__((noinline)) int CollectRawStack(std::uint32_t frame, std::uint32_t
             high = own_stack_base();
             if (frame == 0) frame = own;
         }
-        const TDATryRead reader;
+        // With the snapshot, values that point nowhere fail without a system call.
+        TDATryRead reader;
+        reader.StartSnapshot();
         const PageCachedReader cached(reader, 64);
         return CollectRawStack(cached, frame, high, low, is_exception, exception_address, out);
     } catch (...) {

@@ -134,12 +134,27 @@ void FakeAddressSpace::PokeDword(std::uint32_t address, std::uint32_t value) {
 
 bool FakeAddressSpace::try_read(std::uint32_t address, void* buffer, std::uint32_t count) const {
     ++reads_;
-    if (address == 0) return false;
-    if (count == 0) return true;
+    if (address == 0 || count - 1 > 0xFFFFFFFFu - address) return count == 0 && address != 0;
+    // Adjacent readable regions read as one, as the system's process-memory read does.
+    auto* out = static_cast<std::uint8_t*>(buffer);
+    for (std::uint32_t done = 0; done < count;) {
+        std::uint32_t base = 0;
+        const Region* region = RegionAt(address + done, base);
+        if (!region || region->protect == kNoAccess) return false;
+        const std::uint32_t offset = address + done - base;
+        const std::uint32_t n = std::min<std::uint32_t>(count - done, static_cast<std::uint32_t>(region->bytes.size()) - offset);
+        std::memcpy(out + done, &region->bytes[offset], n);
+        done += n;
+    }
+    return true;
+}
+
+bool FakeAddressSpace::readable_range(std::uint32_t address, std::uint32_t& begin, std::uint32_t& end) const {
     std::uint32_t base = 0;
     const Region* region = RegionAt(address, base);
-    if (!region || region->protect == kNoAccess || count > region->bytes.size() - (address - base)) return false;
-    std::memcpy(buffer, &region->bytes[address - base], count);
+    if (!region || region->protect == kNoAccess) return false;
+    begin = base;
+    end = base + static_cast<std::uint32_t>(region->bytes.size());
     return true;
 }
 

@@ -55,6 +55,7 @@ private:
     };
 
     bool try_read(std::uint32_t address, void* buffer, std::uint32_t count) const override;
+    bool readable_range(std::uint32_t address, std::uint32_t& begin, std::uint32_t& end) const override;
     const Region* RegionAt(std::uint32_t address, std::uint32_t& base) const;
     void BindImports(std::uint32_t base);
 

@@ -107,22 +107,14 @@ TEST(FrameSlots, FollowTheChainWhileItIncreases) {
 // A module of three functions, A calling B calling C, each with a frame.
 struct ThreeFunctions {
     FakeAddressSpace space;
-    std::uint32_t a = 0, b = 0, c = 0, a_to_b = 0, b_to_c = 0;
+    std::uint32_t b = 0, a_to_b = 0, b_to_c = 0;
 
     ThreeFunctions() {
         SyntheticModule m("C:\\Synth.exe", 0x00400000, 0x1000);
-        c = m.BeginFunction("C", "Synth", 0x00401100);
-        m.Prologue(30);
-        m.Emit({0x90}, 31);
-        m.Epilogue(32);
-        b = m.BeginFunction("B", "Synth", 0x00401080);
-        m.Prologue(20);
-        b_to_c = m.Call(c, 21);
-        m.Epilogue(22);
-        a = m.BeginFunction("A", "Synth", 0x00401000);
-        m.Prologue(10);
-        a_to_b = m.Call(b, 11);
-        m.Epilogue(12);
+        const CallChain chain = BuildCallChain(m, 3, m.CodeStart());
+        b = chain.entries[1];
+        a_to_b = chain.returns[0];
+        b_to_c = chain.returns[1];
         m.MapInto(space);
     }
 };

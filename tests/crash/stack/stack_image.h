@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "crash/stack/stack_tracer.h"
 #include "fake_address_space.h"
 
 namespace roadsum::testing {
@@ -45,5 +46,15 @@ private:
     std::uint32_t frame_ = 0;
     std::vector<std::uint32_t> values_;  // the first pushed lies highest
 };
+
+// Options that trace the stack from its innermost frame, with current as the top.
+inline TraceStackOptions OptionsFor(const StackImage& stack, std::uint32_t current) {
+    TraceStackOptions o;
+    o.StackLow = stack.Low();
+    o.StackHigh = stack.High();
+    o.FramePointer = stack.FramePointer();
+    o.CurrentAddress = current;
+    return o;
+}
 
 }  // namespace roadsum::testing

@@ -84,6 +84,18 @@ struct Chain {
         return stack;
     }
 
+    // The first count calls of the chain from main on, with frame pointers; without_callback
+    // leaves out the call through the pointer.
+    StackImage Frames(std::size_t count, bool without_callback = false) const {
+        const std::uint32_t calls[] = {p.ReturnAddress(main, outer),          p.ReturnAddress(outer, middle),
+                                       p.ReturnAddress(middle, dll_outer),    p.ReturnAddress(dll_outer, dll_inner),
+                                       p.ReturnAddress(dll_inner, 0),         p.ReturnAddress(callback, leaf)};
+        StackImage stack;
+        for (std::size_t i = 0; i < count && i < std::size(calls); ++i)
+            if (!(without_callback && i == 4)) stack.Call(calls[i]);
+        return stack;
+    }
+
     TStackTrace Expected(std::uint32_t top, bool through_callback = true) const {
         TStackTrace trace;
         if (through_callback) {
@@ -100,15 +112,6 @@ struct Chain {
         return trace;
     }
 };
-
-TraceStackOptions OptionsFor(const StackImage& stack, std::uint32_t current) {
-    TraceStackOptions o;
-    o.StackLow = stack.Low();
-    o.StackHigh = stack.High();
-    o.FramePointer = stack.FramePointer();
-    o.CurrentAddress = current;
-    return o;
-}
 
 struct TraceResult {
     std::string text;
@@ -127,7 +130,22 @@ TraceResult Trace(SampleProcess& p, StackCaches& caches, TraceStackOptions o) {
     return r;
 }
 
-TEST(StackTraceSample, ResolvesTheCallChainWhateverLiesBetweenTheFrames) {
+// The sample with its call chain and caches of its own.
+class StackTraceSample : public ::testing::Test {
+protected:
+    // Maps the stack into the process; the result traces it with current as the top.
+    TraceStackOptions Map(const StackImage& stack, std::uint32_t current) {
+        stack.MapInto(p.space);
+        return OptionsFor(stack, current);
+    }
+    TraceResult Trace(const TraceStackOptions& o) { return testing::Trace(p, caches, o); }
+
+    SampleProcess p;
+    Chain chain{p};
+    StackCaches caches;
+};
+
+TEST_F(StackTraceSample, ResolvesTheCallChainWhateverLiesBetweenTheFrames) {
     // Without frame pointers only the calls link the frames; a call through a pointer links
     // nothing that the debug information places (a guess never overrides it), so that chain
     // is direct calls only.
@@ -139,25 +157,16 @@ TEST(StackTraceSample, ResolvesTheCallChainWhateverLiesBetweenTheFrames) {
                     {"no frame pointers", false, false, false},
                     {"no frame pointers and junk", false, true, false}};
     for (const Variant& v : variants) {
-        SampleProcess p;
-        const Chain chain(p);
-        const StackImage stack = chain.Stack(v.frame_pointers, v.junk, v.through_callback);
-        stack.MapInto(p.space);
-        StackCaches caches;
+        StackCaches fresh;
         const std::uint32_t top = v.through_callback ? chain.leaf + 3 : chain.dll_inner + 1;
-        const TraceResult r = Trace(p, caches, OptionsFor(stack, top));
+        const TraceResult r = testing::Trace(p, fresh, Map(chain.Stack(v.frame_pointers, v.junk, v.through_callback), top));
         EXPECT_EQ(r.items, chain.Expected(top, v.through_callback)) << v.what << "\n" << r.text;
         EXPECT_TRUE(r.has_lines) << v.what;
     }
 }
 
-TEST(StackTraceSample, PrintsAlignedColumnsOnePerLine) {
-    SampleProcess p;
-    const Chain chain(p);
-    const StackImage stack = chain.Stack(true, false);
-    stack.MapInto(p.space);
-    StackCaches caches;
-    const TraceResult r = Trace(p, caches, OptionsFor(stack, chain.leaf + 3));
+TEST_F(StackTraceSample, PrintsAlignedColumnsOnePerLine) {
+    const TraceResult r = Trace(Map(chain.Stack(true, false), chain.leaf + 3));
     ASSERT_EQ(r.items.size(), 7u);
     // Rebuilt from the entries with the column rules: module and unit padded to the longest
     // plus one, line numbers right-aligned, the relative address zero-padded with its sign.
@@ -180,36 +189,28 @@ TEST(StackTraceSample, PrintsAlignedColumnsOnePerLine) {
     EXPECT_EQ(r.text, expected);
 }
 
-TEST(StackTraceSample, PreparedStackGivesTheSameTrace) {
-    SampleProcess p;
-    const Chain chain(p);
-    const StackImage stack = chain.Stack(true, true);
-    stack.MapInto(p.space);
+TEST_F(StackTraceSample, PreparedStackGivesTheSameTrace) {
+    const TraceStackOptions direct_options = Map(chain.Stack(true, true), chain.leaf + 3);
     std::vector<TDAPreStackItem> raw;
-    ASSERT_GT(CollectRawStack(p.space.Memory(), stack.FramePointer(), stack.High(), stack.Low(), false, 0, raw), 6);
-
-    StackCaches caches;
-    const TraceResult direct = Trace(p, caches, OptionsFor(stack, chain.leaf + 3));
+    ASSERT_GT(CollectRawStack(p.space.Memory(), direct_options.FramePointer, direct_options.StackHigh,
+                              direct_options.StackLow, false, 0, raw),
+              6);
+    const TraceResult direct = Trace(direct_options);
     TraceStackOptions o;
     o.PreparedStack = PrepareStack(raw);
     o.CurrentAddress = chain.leaf + 3;
-    const TraceResult prepared = Trace(p, caches, o);
+    const TraceResult prepared = Trace(o);
     EXPECT_EQ(prepared.items, chain.Expected(chain.leaf + 3)) << prepared.text;
     EXPECT_EQ(prepared.text, direct.text);
 }
 
-TEST(StackTraceSample, SecondTraceUsesTheCaches) {
-    SampleProcess p;
-    const Chain chain(p);
-    const StackImage stack = chain.Stack(false, true, false);
-    stack.MapInto(p.space);
-    StackCaches caches;
-    const std::uint32_t top = chain.dll_inner + 1;
+TEST_F(StackTraceSample, SecondTraceUsesTheCaches) {
+    const TraceStackOptions o = Map(chain.Stack(false, true, false), chain.dll_inner + 1);
     const std::size_t before = p.space.Reads();
-    const TraceResult first = Trace(p, caches, OptionsFor(stack, top));
+    const TraceResult first = Trace(o);
     const std::size_t first_reads = p.space.Reads() - before;
     const std::size_t functions = caches.Functions().size(), modules = caches.Modules().size();
-    const TraceResult second = Trace(p, caches, OptionsFor(stack, top));
+    const TraceResult second = Trace(o);
     const std::size_t second_reads = p.space.Reads() - before - first_reads;
     EXPECT_EQ(second.text, first.text);
     EXPECT_EQ(caches.Functions().size(), functions);
@@ -219,23 +220,17 @@ TEST(StackTraceSample, SecondTraceUsesTheCaches) {
 
     // A module whose file changed at its address is read again.
     p.space.SetModulePath(p.dll, "C:\\Sample\\other.dll");
-    const TraceResult third = Trace(p, caches, OptionsFor(stack, top));
+    const TraceResult third = Trace(o);
     ASSERT_EQ(third.items.size(), 5u) << third.text;
     EXPECT_EQ(third.items[1].Module, "other.dll");
     EXPECT_EQ(third.items[1].Function, "DllOuter");
 }
 
-TEST(StackTraceSample, ChecksumsDoNotDependOnTheLoadAddress) {
+TEST(StackTraceSampleElsewhere, ChecksumsDoNotDependOnTheLoadAddress) {
     const auto trace = [](const SampleOptions& options, bool with_callback) {
         SampleProcess p(options);
         const Chain chain(p);
-        StackImage stack;
-        stack.Call(p.ReturnAddress(chain.main, chain.outer));
-        stack.Call(p.ReturnAddress(chain.outer, chain.middle));
-        stack.Call(p.ReturnAddress(chain.middle, chain.dll_outer));
-        stack.Call(p.ReturnAddress(chain.dll_outer, chain.dll_inner));
-        if (with_callback) stack.Call(p.ReturnAddress(chain.dll_inner, 0));
-        stack.Call(p.ReturnAddress(chain.callback, chain.leaf));
+        const StackImage stack = chain.Frames(6, !with_callback);
         stack.MapInto(p.space);
         StackCaches caches;
         return Trace(p, caches, OptionsFor(stack, chain.leaf + 3));
@@ -254,9 +249,7 @@ TEST(StackTraceSample, ChecksumsDoNotDependOnTheLoadAddress) {
     EXPECT_NE(shorter.crc2, here.crc2) << "another stack";
 }
 
-TEST(StackTraceSample, UnreadableStackGivesAnEmptyText) {
-    SampleProcess p;
-    StackCaches caches;
+TEST_F(StackTraceSample, UnreadableStackGivesAnEmptyText) {
     TraceStackOptions o;
     o.StackLow = 0x00700000;
     o.StackHigh = 0x00710000;
@@ -267,68 +260,53 @@ TEST(StackTraceSample, UnreadableStackGivesAnEmptyText) {
     EXPECT_EQ(TraceStack(p.space, caches, o), "");
 }
 
-TEST(StackTraceSample, ExceptionAddressMetInTheScanBecomesTheTopAndEndsIt) {
-    SampleProcess p;
-    const Chain chain(p);
-    const StackImage stack = chain.Stack(true, false);
-    stack.MapInto(p.space);
-    StackCaches caches;
-    TraceStackOptions o = OptionsFor(stack, p.ReturnAddress(chain.outer, chain.middle));
+TEST_F(StackTraceSample, ExceptionAddressMetInTheScanBecomesTheTopAndEndsIt) {
+    TraceStackOptions o = Map(chain.Stack(true, false), p.ReturnAddress(chain.outer, chain.middle));
     o.IsException = true;
     o.ExternalException = true;
-    const TraceResult r = Trace(p, caches, o);
+    const TraceResult r = Trace(o);
     const TStackTrace expected{chain.ExeItem("TSample.Outer", chain.outer, o.CurrentAddress),
                                chain.ExeItem("main", chain.main, p.CallAddress(chain.main, chain.outer))};
     EXPECT_EQ(r.items, expected) << r.text;
 }
 
-TEST(StackTraceSample, RaisingCallIsShownForTheExceptionAddressAfterIt) {
-    SampleProcess p;
-    const std::uint32_t main = p.Function("main"), thrower = p.Function("TSample.Thrower"),
-                        raise = p.Function("TSample.RaiseError"), outer = p.Function("TSample.Outer");
+TEST_F(StackTraceSample, RaisingCallIsShownForTheExceptionAddressAfterIt) {
+    const std::uint32_t thrower = p.Function("TSample.Thrower"), raise = p.Function("TSample.RaiseError");
     StackImage stack;
-    stack.Call(p.ReturnAddress(main, thrower));
-    stack.MapInto(p.space);
-    StackCaches caches;
-    TraceStackOptions o = OptionsFor(stack, p.ReturnAddress(thrower, raise));
+    stack.Call(p.ReturnAddress(chain.main, thrower));
+    TraceStackOptions o = Map(stack, p.ReturnAddress(thrower, raise));
     o.IsException = true;
-    TraceResult r = Trace(p, caches, o);
+    TraceResult r = Trace(o);
     ASSERT_EQ(r.items.size(), 2u) << r.text;
     EXPECT_EQ(r.items[0].Address, p.CallAddress(thrower, raise)) << "moved to the raising call";
     EXPECT_EQ(r.items[0].Function, "TSample.Thrower");
     std::uint32_t function = 0, within = 0;
     o.ExceptionFunction = &function;
     o.ExceptionFunctionAddress = &within;
-    r = Trace(p, caches, o);
+    r = Trace(o);
     EXPECT_EQ(function, thrower);
     EXPECT_EQ(within, p.CallAddress(thrower, raise));
 
     // A return from a call of a routine that does not raise stays where it is.
-    StackImage other;
-    other.Call(p.ReturnAddress(main, outer));
-    other.MapInto(p.space);
-    o = OptionsFor(other, p.ReturnAddress(outer, p.Function("TSample.Middle")));
+    o = Map(chain.Frames(1), p.ReturnAddress(chain.outer, chain.middle));
     o.IsException = true;
-    r = Trace(p, caches, o);
+    r = Trace(o);
     ASSERT_EQ(r.items.size(), 2u) << r.text;
     EXPECT_EQ(r.items[0].Address, o.CurrentAddress);
 }
 
-TEST(StackTraceSample, RecursionFoldsToOneBlock) {
-    SampleProcess p;
-    const std::uint32_t main = p.Function("main"), a = p.Function("TSample.PingA"), b = p.Function("TSample.PingB"),
-                        leaf = p.Function("TSample.Leaf");
+TEST_F(StackTraceSample, RecursionFoldsToOneBlock) {
+    const std::uint32_t a = p.Function("TSample.PingA"), b = p.Function("TSample.PingB");
     for (const bool frame_pointers : {true, false}) {
         StackImage stack;
-        stack.Call(p.ReturnAddress(main, a), frame_pointers);
+        stack.Call(p.ReturnAddress(chain.main, a), frame_pointers);
         for (int i = 0; i < 3; ++i) {
             stack.Call(p.ReturnAddress(a, b), frame_pointers);
             stack.Call(p.ReturnAddress(b, a), frame_pointers);
         }
-        stack.Call(p.ReturnAddress(a, leaf), frame_pointers);
-        stack.MapInto(p.space);
-        StackCaches caches;
-        const TraceResult r = Trace(p, caches, OptionsFor(stack, leaf + 3));
+        stack.Call(p.ReturnAddress(a, chain.leaf), frame_pointers);
+        StackCaches fresh;
+        const TraceResult r = testing::Trace(p, fresh, Map(stack, chain.leaf + 3));
         std::vector<std::string> functions;
         for (const TStackItem& i : r.items) functions.push_back(i.Function);
         EXPECT_EQ(functions, (std::vector<std::string>{"TSample.Leaf", "TSample.PingA", "TSample.PingB", "TSample.PingA", "main"}))
@@ -336,20 +314,11 @@ TEST(StackTraceSample, RecursionFoldsToOneBlock) {
     }
 }
 
-TEST(StackTraceSample, HideUglyItemsKeepsTheTopAndTheCreator) {
-    SampleProcess p;
-    const Chain chain(p);
-    StackImage stack;
-    stack.Call(p.ReturnAddress(chain.main, chain.outer));
-    stack.Call(p.ReturnAddress(chain.outer, chain.middle));
-    stack.Call(p.ReturnAddress(chain.middle, chain.dll_outer));
-    stack.Call(p.ReturnAddress(chain.dll_outer, chain.dll_inner));
-    stack.MapInto(p.space);
-    StackCaches caches;
-    TraceStackOptions o = OptionsFor(stack, chain.dll_inner + 1);
+TEST_F(StackTraceSample, HideUglyItemsKeepsTheTopAndTheCreator) {
+    TraceStackOptions o = Map(chain.Frames(4), chain.dll_inner + 1);
     o.CreatorAddress = chain.main;
     o.HideUglyItems = true;
-    const TraceResult r = Trace(p, caches, o);
+    const TraceResult r = Trace(o);
     const TStackTrace expected{
         chain.DllItem("DllInner", chain.dll_inner, chain.dll_inner + 1),  // the top, without a line
         chain.ExeItem("TSample.Middle", chain.middle, p.CallAddress(chain.middle, chain.dll_outer)),
@@ -360,23 +329,15 @@ TEST(StackTraceSample, HideUglyItemsKeepsTheTopAndTheCreator) {
     EXPECT_EQ(r.items, expected) << r.text;
 }
 
-TEST(StackTraceSample, EqualConsecutiveAddressesPrintOnce) {
-    SampleProcess p;
-    const Chain chain(p);
-    StackImage stack;
-    stack.Call(p.ReturnAddress(chain.main, chain.outer));
-    stack.Call(p.ReturnAddress(chain.outer, chain.middle));
-    stack.Call(p.ReturnAddress(chain.middle, chain.dll_outer));
-    stack.MapInto(p.space);
-    StackCaches caches;
+TEST_F(StackTraceSample, EqualConsecutiveAddressesPrintOnce) {
     // The current address is the call whose return address lies innermost on the stack.
-    const TraceResult r = Trace(p, caches, OptionsFor(stack, p.CallAddress(chain.middle, chain.dll_outer)));
+    const TraceResult r = Trace(Map(chain.Frames(3), p.CallAddress(chain.middle, chain.dll_outer)));
     std::vector<std::string> functions;
     for (const TStackItem& i : r.items) functions.push_back(i.Function);
     EXPECT_EQ(functions, (std::vector<std::string>{"TSample.Middle", "TSample.Outer", "main"})) << r.text;
 }
 
-TEST(StackTraceSample, WithoutDebugInformationAddressesModulesAndExportsRemain) {
+TEST(StackTraceSampleElsewhere, WithoutDebugInformationAddressesModulesAndExportsRemain) {
     SampleProcess p({0, 0x10000000, false});
     const Chain chain(p);
     const StackImage stack = chain.Stack(true, false);
@@ -410,26 +371,22 @@ private:
     TracePhase phase_;
 };
 
-TEST(StackTraceSample, InternalFailureNamesItsPhase) {
-    SampleProcess p;
-    const Chain chain(p);
-    const StackImage stack = chain.Stack(true, false);
-    stack.MapInto(p.space);
-    StackCaches caches;
+TEST_F(StackTraceSample, InternalFailureNamesItsPhase) {
+    const TraceStackOptions traced = Map(chain.Stack(true, false), chain.leaf + 3);
     const TracePhase phases[] = {TracePhase::CollectPossibleStackItems, TracePhase::RemoveRecursiveStackAreas,
                                  TracePhase::InDeepChecks,              TracePhase::RealizeOptimalLinkChains,
                                  TracePhase::RemoveRecursiveAreas,      TracePhase::FillFinalOutput,
                                  TracePhase::ComposeResult};
     for (TracePhase phase : phases) {
         FailingProgress progress(phase);
-        TraceStackOptions o = OptionsFor(stack, chain.leaf + 3);
+        TraceStackOptions o = traced;
         o.Progress = &progress;
         EXPECT_EQ(TraceStack(p.space, caches, o), std::string(">> internal error in ") + TracePhaseName(phase));
     }
     // With the place of the fault known, and while tracing an exception, both locations follow.
     p.space.SetRaiseAddress(chain.callback + 3);
     FailingProgress progress(TracePhase::InDeepChecks);
-    TraceStackOptions o = OptionsFor(stack, chain.leaf + 3);
+    TraceStackOptions o = traced;
     o.Progress = &progress;
     o.IsException = true;
     EXPECT_EQ(TraceStack(p.space, caches, o),
@@ -437,12 +394,7 @@ TEST(StackTraceSample, InternalFailureNamesItsPhase) {
                   "\r\n>> original exception location: \r\n" + FormatCodeAddress(p.space, caches, chain.leaf + 3, true, true));
 }
 
-TEST(StackTraceSample, ProgressRunsFromZeroToAThousandAndAbortStops) {
-    SampleProcess p;
-    const Chain chain(p);
-    const StackImage stack = chain.Stack(false, true);
-    stack.MapInto(p.space);
-    StackCaches caches;
+TEST_F(StackTraceSample, ProgressRunsFromZeroToAThousandAndAbortStops) {
 
     class Recorder final : public StackTraceProgress {
     public:
@@ -453,7 +405,7 @@ TEST(StackTraceSample, ProgressRunsFromZeroToAThousandAndAbortStops) {
             if (abort_at_checks && position > 25) *abort_at_checks = true;
         }
     } recorder;
-    TraceStackOptions o = OptionsFor(stack, chain.leaf + 3);
+    TraceStackOptions o = Map(chain.Stack(false, true), chain.leaf + 3);
     o.Progress = &recorder;
     ASSERT_FALSE(TraceStack(p.space, caches, o).empty());
     ASSERT_GE(recorder.positions.size(), 3u);
@@ -467,14 +419,12 @@ TEST(StackTraceSample, ProgressRunsFromZeroToAThousandAndAbortStops) {
     EXPECT_EQ(TraceStack(p.space, caches, o), "");
 }
 
-TEST(FormatCodeAddress, ResolvedAndUnresolvedAddresses) {
-    SampleProcess p;
+TEST_F(StackTraceSample, FormatCodeAddressOfResolvedAndUnresolvedAddresses) {
     const std::uint32_t callback = p.Function("TSample.Callback");
     const std::uint32_t call = p.CallAddress(callback, p.Function("TSample.Leaf"));
     const std::int32_t line = p.LineOf(call), start = p.LineOf(callback);
     char rel[16];
     std::snprintf(rel, sizeof rel, "%x", call - callback);
-    StackCaches caches;
     EXPECT_EQ(FormatCodeAddress(p.space, caches, call, true, true),
               hex8(call) + " +" + rel + " stack_sample.exe StackSample " + std::to_string(line) + " +" +
                   std::to_string(line - start) + " TSample.Callback");

@@ -34,10 +34,7 @@ TEST(StackTraceFormat, LineOfTheReportExample) {
     stack.MapInto(space);
 
     StackCaches caches;
-    TraceStackOptions o;
-    o.StackLow = stack.Low();
-    o.StackHigh = stack.High();
-    o.CurrentAddress = 0x0044f3a2;
+    TraceStackOptions o = OptionsFor(stack, 0x0044f3a2);
     o.IsException = true;
     o.ExternalException = true;
     EXPECT_EQ(TraceStack(space, caches, o), "0044f3a2 +01c Roadsum.exe RoadsumFrm 112 +4 TRoadsumFrm.PricelistBtnClick");
@@ -73,11 +70,7 @@ TEST(StackTraceRecursion, TenThousandFramesFoldToOne) {
         stack.MapInto(rec.space);
         StackCaches caches;
         TStackTrace trace;
-        TraceStackOptions o;
-        o.StackLow = stack.Low();
-        o.StackHigh = stack.High();
-        o.FramePointer = stack.FramePointer();
-        o.CurrentAddress = rec.r;
+        TraceStackOptions o = OptionsFor(stack, rec.r);
         o.StackTrace = &trace;
         const std::string text = TraceStack(rec.space, caches, o);
         EXPECT_EQ(FunctionsOf(trace), (std::vector<std::string>{"R", "R", "main"})) << text;
@@ -97,10 +90,7 @@ TEST(StackTraceRecursion, FiveThousandDistinctFramesWithoutFramePointersStayWhol
     stack.MapInto(space);
     StackCaches caches;
     TStackTrace trace;
-    TraceStackOptions o;
-    o.StackLow = stack.Low();
-    o.StackHigh = stack.High();
-    o.CurrentAddress = chain.entries.back() + 3;
+    TraceStackOptions o = OptionsFor(stack, chain.entries.back() + 3);
     o.IsException = o.ExternalException = true;
     o.StackTrace = &trace;
     TraceStack(space, caches, o);
@@ -126,11 +116,7 @@ TEST(StackTraceFormat, ModulesWithMinimalDebugInformationAreListedOnce) {
 
     StackCaches caches;
     std::vector<std::string> list{"$00001234, $89ABCDEF, $00000001|minimal.exe"};
-    TraceStackOptions o;
-    o.StackLow = stack.Low();
-    o.StackHigh = stack.High();
-    o.FramePointer = stack.FramePointer();
-    o.CurrentAddress = leaf;
+    TraceStackOptions o = OptionsFor(stack, leaf);
     o.MinDebugInfos = &list;
     TraceStack(space, caches, o);
     EXPECT_EQ(list, std::vector<std::string>{"$00001234, $89ABCDEF, $00000001|minimal.exe"}) << "known already, in another case";
@@ -170,11 +156,7 @@ TEST(StackTraceRunTimeFrames, TerminationHidesTheThrowAndWhatLiesInside) {
     for (const bool termination : {false, true}) {
         StackCaches caches;
         TStackTrace trace;
-        TraceStackOptions o;
-        o.StackLow = stack.Low();
-        o.StackHigh = stack.High();
-        o.FramePointer = stack.FramePointer();
-        o.CurrentAddress = f.top;
+        TraceStackOptions o = OptionsFor(stack, f.top);
         o.IsException = o.ExternalException = true;
         o.BcbTermination = termination;
         o.StackTrace = &trace;

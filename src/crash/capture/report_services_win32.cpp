@@ -241,9 +241,17 @@ void CompleteReport(const Ref<TCrashException>& report, bool background, bool al
 
 namespace roadsum {
 
-Ref<INXException> CreateReport(TReportParams params, const TCrashSettings* settings, bool postpone_completion) {
+__attribute__((noinline)) Ref<INXException> CreateReport(TReportParams params, const TCrashSettings* settings,
+                                                          bool postpone_completion) {
     capture::ReporterWork inside;
     if (params.ThreadId == 0) params.ThreadId = GetCurrentThreadId();
+    // Without a place of its own the report is about the code that asks for it.
+    if (params.ThreadId == GetCurrentThreadId() && params.ExceptAddress == 0 && params.StackPointer == 0 &&
+        !params.Exception.Raise) {
+        params.ExceptAddress = capture::AddressOf(__builtin_return_address(0));
+        params.FramePointer = params.StackPointer = capture::AddressOf(__builtin_frame_address(0));
+        capture::NoteOwnStack(params.Exception);
+    }
     Ref<TCrashException> report = capture::NewReport(std::move(params), settings);
     capture::CompleteReport(report, postpone_completion, false);
     return Ref<INXException>(report.get());

@@ -68,6 +68,7 @@ struct ReportedObjects {
     SRWLOCK lock = SRWLOCK_INIT;
     void* objects[kRecords] = {};
     int next = 0;
+    std::atomic<int> marks{0};
 };
 ReportedObjects g_reported;
 
@@ -117,8 +118,11 @@ std::optional<TRaiseRecord> FindRaiseRecord(const std::exception_ptr& error) {
     RaiseTable& t = table();
     std::optional<TRaiseRecord> found;
     AcquireSRWLockShared(&t.lock);
-    for (const Slot& s : t.slots)
+    // Newest first: a freed exception's address is soon another's.
+    for (int i = 1; i <= kRecords && !found; ++i) {
+        const Slot& s = t.slots[(t.next - i + kRecords) % kRecords];
         if (s.object == object) found = s.record;
+    }
     ReleaseSRWLockShared(&t.lock);
     return found;
 }
@@ -129,32 +133,43 @@ bool InReporterWork() { return reporter_depth().get() != 0; }
 
 void MarkReported(const std::exception_ptr& error) {
     AcquireSRWLockExclusive(&g_reported.lock);
-    g_reported.objects[g_reported.next] = object_of(error);
+    void*& slot = g_reported.objects[g_reported.next];
+    if (!slot) ++g_reported.marks;
+    slot = object_of(error);
     g_reported.next = (g_reported.next + 1) % kRecords;
     ReleaseSRWLockExclusive(&g_reported.lock);
 }
 
 namespace {
 
-bool reported(void* object) {
-    AcquireSRWLockShared(&g_reported.lock);
+// Whether the exception was reported; its mark goes, since the catch that ends is its last
+// and its address is soon another exception's.
+bool take_reported_mark(void* object) {
+    AcquireSRWLockExclusive(&g_reported.lock);
     bool found = false;
-    for (void* o : g_reported.objects) found = found || o == object;
-    ReleaseSRWLockShared(&g_reported.lock);
+    for (void*& o : g_reported.objects) {
+        if (o != object) continue;
+        o = nullptr;
+        --g_reported.marks;
+        found = true;
+    }
+    ReleaseSRWLockExclusive(&g_reported.lock);
     return found;
 }
 
 // A catch of the program ends: unless the exception was reported or thrown on, it is a hidden
 // one, which the hidden-exception handlers hear of.
 void catch_ends() {
-    if (!Facts().enabled || !Handlers().Has(heHiddenException) || InReporterWork() || in_wrapper().get()) return;
+    if (!Facts().enabled || InReporterWork() || in_wrapper().get()) return;
+    const bool listening = Handlers().Has(heHiddenException);
+    if (!listening && g_reported.marks == 0) return;
     in_wrapper().set(1);
     try {
         std::exception_ptr error = std::current_exception();
         void* object = object_of(error);
         if (object && object == reinterpret_cast<void*>(rethrown().get())) {
             rethrown().set(0);
-        } else if (object && !reported(object)) {
+        } else if (object && !take_reported_mark(object) && listening) {
             ReporterWork inside;
             TCapturedException e = DescribeCppException(error);
             if (!e.Message.empty()) {
@@ -167,7 +182,6 @@ void catch_ends() {
                 args.Context = e.Raise ? &e.Raise->Context : nullptr;
                 args.Source = esHiddenException;
                 args.CanContinue = true;
-                MarkReported(error);
                 Enter(args);
             }
         }

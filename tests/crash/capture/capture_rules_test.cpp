@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "crash/capture/exception_entry.h"
+#include "crash/capture/file_checksum.h"
+#include "crash/common/little_endian.h"
+#include "crash/process/pe_headers.h"
 #include "crash/capture/freeze_watch.h"
 #include "crash/capture/handling_flow.h"
 #include "crash/capture/handling_request.h"
@@ -293,6 +296,44 @@ TEST(HandleException, GoesThroughThePipeOrIsHandledInTheFailingThread) {
         HandleException(args, platform);
         EXPECT_EQ(platform.log, c.log) << c.what;
     }
+}
+
+// A file with just enough of a PE header: the checksum field lies at 0x80 + 24 + 64.
+std::string image_file(std::size_t size, bool with_checksum) {
+    std::string file(size, '\0');
+    for (std::size_t i = 0x100; i < size; ++i) file[i] = static_cast<char>(i * 7);
+    file[0] = 'M';
+    file[1] = 'Z';
+    put_le32(reinterpret_cast<std::uint8_t*>(&file[0x3C]), 0x80);
+    file.replace(0x80, 4, std::string("PE\0\0", 4));
+    if (with_checksum)
+        put_le32(reinterpret_cast<std::uint8_t*>(&file[0xD8]), pe_file_checksum(file, 0xD8));
+    return file;
+}
+
+TEST(FileChecksum, TheFileMustSumToItsHeadersField) {
+    const std::string even = image_file(0x400, true), odd = image_file(0x3FF, true);
+    EXPECT_EQ(CheckImageChecksum(even), TFileCheck::Matches);
+    EXPECT_EQ(CheckImageChecksum(odd), TFileCheck::Matches) << "an odd last byte counts alone";
+    for (std::size_t at : {std::size_t(0x10), std::size_t(0x200), std::size_t(0x3FE)}) {
+        std::string changed = even;
+        changed[at] ^= 0x5A;
+        EXPECT_EQ(CheckImageChecksum(changed), TFileCheck::Mismatch) << at;
+    }
+    std::string swapped = even;  // words that swap places keep the sum: the length still counts
+    std::swap(swapped[0x200], swapped[0x202]);
+    std::swap(swapped[0x201], swapped[0x203]);
+    EXPECT_EQ(CheckImageChecksum(swapped), TFileCheck::Matches);
+    std::string longer = even + std::string(2, '\0');
+    EXPECT_EQ(CheckImageChecksum(longer), TFileCheck::Mismatch) << "two zero bytes more change the length";
+
+    EXPECT_EQ(CheckImageChecksum(image_file(0x400, false)), TFileCheck::NoChecksum);
+    EXPECT_EQ(CheckImageChecksum(even.substr(0, 0xDA)), TFileCheck::NotAnImage) << "cut inside the field";
+    EXPECT_EQ(CheckImageChecksum("MZ"), TFileCheck::NotAnImage);
+    EXPECT_EQ(CheckImageChecksum(std::string(0x400, 'x')), TFileCheck::NotAnImage);
+    std::string far = even;
+    put_le32(reinterpret_cast<std::uint8_t*>(&far[0x3C]), 0xFFFFFFF0u);
+    EXPECT_EQ(CheckImageChecksum(far), TFileCheck::NotAnImage) << "a header offset past the end";
 }
 
 }  // namespace

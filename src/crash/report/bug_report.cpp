@@ -7,11 +7,12 @@
 namespace roadsum {
 
 TBugReport::TBugReport(Ref<INXSettings> settings, TReportFailure failure, Ref<INXFields> header,
-                       Ref<INXFields> sections)
+                       Ref<INXFields> sections, const std::atomic<bool>* abort)
     : settings_(std::move(settings)),
       failure_(std::move(failure)),
       header_(header ? std::move(header) : Ref<INXFields>(make_ref<TReportFields>())),
-      sections_(sections ? std::move(sections) : Ref<INXFields>(make_ref<TReportFields>())) {}
+      sections_(sections ? std::move(sections) : Ref<INXFields>(make_ref<TReportFields>())),
+      external_abort_(abort) {}
 
 std::vector<TThreadReportRecord> TBugReport::Threads() const {
     std::lock_guard guard(lock_);

@@ -14,7 +14,7 @@
 
 #include "crash/report/register_sections.h"
 #include "crash/report/report_header.h"
-#include "crash/report/report_text.h"
+#include "crash/settings/report_text.h"
 #include "crash/report/thread_sections.h"
 #include "crash/settings/crash_settings.h"
 #include "crash/settings/ref_counted.h"
@@ -33,9 +33,10 @@ struct TReportFailure {
 
 class TBugReport : public RefCounted {
 public:
-    // The header and section lists may be shared with the exception object that owns them.
+    // The header and section lists, and the abort flag, may be those of the exception object
+    // that owns the report.
     TBugReport(Ref<INXSettings> settings, TReportFailure failure, Ref<INXFields> header = nullptr,
-               Ref<INXFields> sections = nullptr);
+               Ref<INXFields> sections = nullptr, const std::atomic<bool>* abort = nullptr);
 
     INXSettings& Settings() const { return *settings_; }
     const TReportFailure& Failure() const { return failure_; }
@@ -62,7 +63,9 @@ public:
 
     // Stops the completion between its steps.
     void Abort();
-    const std::atomic<bool>& AbortFlag() const { return abort_; }
+    bool Aborted() const { return abort_ || (external_abort_ && *external_abort_); }
+    // The flag a stack trace watches: the owner's when it has one.
+    const std::atomic<bool>& AbortFlag() const { return external_abort_ ? *external_abort_ : abort_; }
     // The completion ended without completing the report.
     void MarkStopped();
 
@@ -75,6 +78,7 @@ private:
 
     std::atomic<bool> complete_{false};
     std::atomic<bool> abort_{false};
+    const std::atomic<bool>* external_abort_;
     mutable std::mutex lock_;
     mutable std::condition_variable finished_;
     bool stopped_ = false;

@@ -150,15 +150,4 @@ std::string callstack_crc_text(std::uint32_t crc1, std::uint32_t crc2, std::uint
     return buffer;
 }
 
-std::string single_line_text(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        if (c == '\r' || c == '\n') c = ' ';
-        if (c == ' ' && !out.empty() && out.back() == ' ') continue;
-        out += c;
-    }
-    return out;
-}
-
 }  // namespace roadsum

@@ -63,7 +63,4 @@ std::string callstack_crc_text(std::uint32_t crc1, std::uint32_t crc2, std::uint
 inline constexpr std::size_t kCallstackCrcLength = 31;
 inline constexpr const char* kPlaceholderText = "will be calculated soon";
 
-// Line breaks become blanks and runs of blanks become one: a value on a single header line.
-std::string single_line_text(std::string_view text);
-
 }  // namespace roadsum

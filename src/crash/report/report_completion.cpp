@@ -146,7 +146,7 @@ void complete_report(TBugReport& report, ReportSources& sources, ReportProgress*
     int done = 0;
     if (progress) progress->Position(0, total, {});
     for (const Step& step : steps) {
-        if (report.AbortFlag()) {
+        if (report.Aborted()) {
             report.MarkStopped();
             return;
         }
@@ -161,7 +161,7 @@ void complete_report(TBugReport& report, ReportSources& sources, ReportProgress*
             }
             text = internal_error_text(step.name, place);
         }
-        if (report.AbortFlag()) {  // a trace cut short is no stack
+        if (report.Aborted()) {  // a trace cut short is no stack
             report.MarkStopped();
             return;
         }

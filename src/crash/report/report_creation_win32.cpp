@@ -97,7 +97,8 @@ Ref<TBugReport> CreateReport(const TReportRequest& request) {
     } else if (failure.ThreadId == 0) {
         failure.ThreadId = GetCurrentThreadId();
     }
-    Ref<TBugReport> report = make_ref<TBugReport>(request.Settings, failure, request.Header, request.Sections);
+    Ref<TBugReport> report =
+        make_ref<TBugReport>(request.Settings, failure, request.Header, request.Sections, request.AbortFlag);
 
     TReportRequest described = request;
     described.Failure = failure;

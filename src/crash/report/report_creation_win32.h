@@ -3,6 +3,7 @@
 // right here with the please-wait window.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -21,8 +22,9 @@ struct TReportRequest {
     bool RuntimeTerminated = false;
     bool Background = true;  // false: completed before CreateReport returns
     bool WithReporterThreads = false;
-    // The lists of the exception object that owns the report, when it has them.
+    // The lists and the abort flag of the exception object that owns the report, when it has them.
     Ref<INXFields> Header, Sections;
+    const std::atomic<bool>* AbortFlag = nullptr;
 };
 
 Ref<TBugReport> CreateReport(const TReportRequest& request);

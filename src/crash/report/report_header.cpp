@@ -2,6 +2,7 @@
 
 #include "crash/common/text_lists.h"
 #include "crash/report/header_values.h"
+#include "crash/settings/report_text.h"
 #include "crash/sysinfo/size_text.h"
 
 namespace roadsum {

@@ -7,7 +7,7 @@
 
 #include "crash/report/header_values.h"
 #include "crash/report/report_header.h"
-#include "crash/report/report_text.h"
+#include "crash/settings/report_text.h"
 
 namespace roadsum {
 namespace {
@@ -198,7 +198,6 @@ TEST(HeaderValues, SmallFormats) {
     EXPECT_EQ(display_mode_text(800, 600, 16), "800x600, 16 bit");
     EXPECT_EQ(file_time_text({1999, 1, 2, 3, 4, 5, 6}), "1999-01-02 03:04");
     EXPECT_EQ(exception_time_text({2000, 12, 31, 23, 59, 59, 7}), "2000-12-31, 23:59:59, 7ms");
-    EXPECT_EQ(single_line_text("a\r\n\r\nb  \n c"), "a b c");
     EXPECT_EQ(compiler_of_module(2), ModuleCompiler::GnuToolchain);
     EXPECT_EQ(compiler_of_module(14), ModuleCompiler::LlvmToolchain);
     EXPECT_EQ(compiled_with_text(ModuleCompiler::GnuToolchain).rfind("MinGW-w64 GCC", 0), 0u);

@@ -12,10 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "crash/report/exception_report_win32.h"
 #include "crash/report/report_file_win32.h"
 #include "crash/report/report_threads_win32.h"
 #include "crash/report/system_facts_win32.h"
 #include "crash/settings/settings_win32.h"
+#include "crash/report/header_values.h"
 #include "report_fault_sample.h"
 #include "report_file_texts.h"
 
@@ -147,6 +149,7 @@ TEST(ReportWin32, TheThreadListWithMarksAndTheReportersOwnThreads) {
 TEST(ReportWin32, TheReportFileOnDisk) {
     const std::string folder = scratch_folder("file");
     const std::string path = folder + "new\\folders\\bugreport.txt";
+    DeleteFileA(path.c_str());  // process ids come again in later runs
     const std::string report = testing::writer_report(1, 1);
     ReportFileRules rules;
     ASSERT_TRUE(SaveReportFile(path, report, rules));
@@ -171,7 +174,7 @@ TEST(ReportWin32, TheReportFileOnDisk) {
     }
     SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
     const std::string taken = folder + "taken.txt";
-    ASSERT_TRUE(CreateDirectoryA(taken.c_str(), nullptr));
+    CreateDirectoryA(taken.c_str(), nullptr);
     EXPECT_FALSE(SaveReportFile(taken, report, rules));
     EXPECT_EQ(GetFileAttributesA(taken.c_str()) & FILE_ATTRIBUTE_DIRECTORY, static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY));
     // Neither is a file below another file, nor one held by another program for longer.
@@ -293,6 +296,68 @@ TEST(ReportWin32, AFailingProgramLeavesAWholeReport) {
     const std::size_t listing = text.find("disassembling:\r\n");
     EXPECT_NE(text.find("TFaultSample.CrashOnPurpose", listing), std::string::npos) << text.substr(listing);
 }
+
+void check_exception_report(TReportParams params);
+
+struct TRaiser {
+    static void Fail(void (*then)(TReportParams));
+};
+
+// The place a report is about: its registers and its stack from here on, which stay as they
+// are while `then` makes the report, as a failing thread waits for its report.
+__attribute__((noinline)) void TRaiser::Fail(void (*then)(TReportParams)) {
+    std::uint32_t eip, esp, ebp;
+    asm volatile("call 1f\n1: popl %0\n\tmovl %%esp, %1\n\tmovl %%ebp, %2" : "=r"(eip), "=r"(esp), "=r"(ebp));
+    TReportParams p;
+    p.Exception.ClassChain = {"EReportTest", "Exception"};
+    p.Exception.Message = "raised\r\non purpose";
+    p.Exception.External = true;  // at this very address, as a processor exception is
+    asm volatile("movl %%fs:4, %0" : "=r"(p.Exception.StackBase));  // the thread's stack base
+    p.ExceptAddress = eip;
+    p.Context = TProcessorContext{1, 2, 3, 4, 5, 6, eip, esp, ebp};
+    p.StackPointer = esp;
+    p.FramePointer = ebp;
+    p.ThreadId = GetCurrentThreadId();
+    p.Time = {2024, 3, 7, 9, 5, 4, 42};
+    p.Number = 7;
+    then(std::move(p));
+    asm volatile("" ::: "memory");  // no tail call: the frame stays
+}
+
+void check_exception_report(TReportParams params) {
+    const Ref<TCrashException> exception = make_ref<TCrashException>(*RulingSettings(), std::move(params));
+    const Ref<TBugReport> report = StartExceptionReport(exception, true);
+    ASSERT_TRUE(exception->WaitComplete(60000));
+    const std::string text = exception->ReportText();
+    EXPECT_EQ(text, report->Text());
+    EXPECT_EQ(text.rfind("date/time        : 2024-03-07, 09:05:04, 42ms\r\n", 0), 0u) << text;
+    for (const char* line : {"\r\nexception number : 7\r\n", "\r\nexception class  : EReportTest\r\n",
+                             "\r\nexception message: raised on purpose\r\n\r\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << text;
+    EXPECT_NE(text.find("callstack crc    : " + callstack_crc_text(exception->CallstackCrc(0), exception->CallstackCrc(1),
+                                                                  exception->CallstackCrc(2))),
+              std::string::npos)
+        << text;
+    EXPECT_NE(exception->CallstackCrc(0), 0u);
+    // The failing thread first, its stack from the place of the failure.
+    const std::size_t first = text.find("\r\n\r\n") + 4;
+    const std::string section = text.substr(first, text.find("\r\n\r\n", first) - first);
+    const std::size_t top = section.find("\r\n") + 2;
+    EXPECT_NE(section.substr(top, section.find("\r\n", top) - top).find(" TRaiser.Fail"), std::string::npos) << section;
+    EXPECT_NE(section.find(" testing.Test.Run\r\n"), std::string::npos) << section;  // the test's callers
+    for (const char* title : {"\r\nmodules:\r\n", "\r\ncpu registers:\r\n", "\r\nstack dump:\r\n", "\r\ndisassembling:\r\n"})
+        EXPECT_NE(text.find(title), std::string::npos) << title;
+
+    const std::string path = scratch_folder("exception") + "bugreport.txt";
+    DeleteFileA(path.c_str());
+    ASSERT_TRUE(SaveExceptionReport(*exception, path));
+    ASSERT_TRUE(SaveExceptionReport(*exception, path));
+    const std::string file = read_file(path);
+    ASSERT_EQ(reports_of(file).size(), 1u);
+    EXPECT_NE(file.find("\r\ncount            : 2\r\n"), std::string::npos);
+}
+
+TEST(ReportWin32, AnExceptionObjectOfTheCaptureGetsTheWholeReport) { TRaiser::Fail(check_exception_report); }
 
 }  // namespace
 }  // namespace roadsum

@@ -5,11 +5,15 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "crash/settings/report_fields.h"
 
 namespace roadsum {
+
+// Line breaks become blanks and runs of blanks become one: a value on a single header line.
+std::string single_line_text(std::string_view text);
 
 // Header: label padded with blanks to the longest label, ": ", the content on one line. Each
 // section: a blank line, the title (":" appended unless it has one), then its lines without

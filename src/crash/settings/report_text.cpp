@@ -1,8 +1,8 @@
-#include "crash/report/report_text.h"
+#include "crash/settings/report_text.h"
 
 #include <algorithm>
+#include <cstdint>
 
-#include "crash/report/header_values.h"
 
 namespace roadsum {
 
@@ -26,6 +26,17 @@ std::uint64_t modification_of(const INXFields& header, const INXFields& sections
 }
 
 }  // namespace
+
+std::string single_line_text(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (c == '\r' || c == '\n') c = ' ';
+        if (c == ' ' && !out.empty() && out.back() == ' ') continue;
+        out += c;
+    }
+    return out;
+}
 
 std::string assemble_report_text(const std::vector<NamedField>& header, const std::vector<NamedField>& sections) {
     std::size_t width = 0;

@@ -8,6 +8,7 @@
 #include "crash/report/report_sources_win32.h"
 #include "crash/report/report_threads_win32.h"
 #include "crash/report/system_facts_win32.h"
+#include "crash/settings/settings_win32.h"
 #include "crash/stack/stack_trace_win32.h"
 
 namespace roadsum {
@@ -16,12 +17,6 @@ namespace {
 
 std::atomic<PleaseWaitWindowFactory> please_wait{nullptr};
 std::atomic<std::uint64_t> reports_made{0};
-
-LocalTime now() {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
-}
 
 std::uint32_t own_stack_base() {
     std::uint32_t base;
@@ -89,7 +84,7 @@ std::uint64_t NextReportNumber() { return ++reports_made; }
 Ref<TBugReport> CreateReport(const TReportRequest& request) {
     TReportFailure failure = request.Failure;
     if (failure.Facts.Number == 0) failure.Facts.Number = NextReportNumber();
-    if (failure.Facts.Time.year == 0) failure.Facts.Time = now();
+    if (failure.Facts.Time.year == 0) failure.Facts.Time = Win32SettingsEnvironment().local_time();
     INXSettings& settings = *request.Settings;
     if (failure.Facts.Frozen) {
         failure.Facts.FrozenMessage = settings.Get(keys::FrozenMsg);

@@ -62,6 +62,16 @@ ROADSUM_EXCEPTION_CLASS(EMathError, EExternal);
 ROADSUM_EXCEPTION_CLASS(EZeroDivide, EMathError);
 ROADSUM_EXCEPTION_CLASS(EInvalidOp, EMathError);
 ROADSUM_EXCEPTION_CLASS(EOverflow, EMathError);
+// Processor and system exceptions, as the crash reporter names the faults it catches.
+ROADSUM_EXCEPTION_CLASS(EIntError, EExternal);
+ROADSUM_EXCEPTION_CLASS(EDivByZero, EIntError);
+ROADSUM_EXCEPTION_CLASS(EIntOverflow, EIntError);
+ROADSUM_EXCEPTION_CLASS(EAccessViolation, EExternal);
+ROADSUM_EXCEPTION_CLASS(EStackOverflow, EExternal);
+ROADSUM_EXCEPTION_CLASS(EPrivilege, EExternal);
+ROADSUM_EXCEPTION_CLASS(EExternalException, EExternal);
+// A fatal error of the C run time (abort, a pure virtual call, an invalid parameter).
+ROADSUM_EXCEPTION_CLASS(ERuntimeError, Exception);
 
 // The run time's messages for the floating-point faults.
 inline constexpr const char* kZeroDivideMessage = "Floating point division by zero";

@@ -142,6 +142,14 @@ std::string TApplication::ExceptionMessage(std::exception_ptr error) {
 }
 
 void TApplication::ShowException(std::exception_ptr error) const {
+    if (show_hook_) {
+        try {
+            show_hook_(error);
+            return;
+        } catch (...) {
+            // A failing hook leaves the plain message box.
+        }
+    }
     std::string message = ExceptionMessage(error);
     HWND owner = main_form_ && IsWindowVisible(main_form_->Handle()) ? main_form_->Handle() : nullptr;
     MessageBoxA(owner, message.c_str(), title_.c_str(), MB_OK | MB_ICONERROR);

@@ -53,7 +53,9 @@ public:
     using TExceptionHook = std::function<void(std::exception_ptr)>;
     // Replaces the default handling (a message box); an empty hook restores it.
     void SetExceptionHook(TExceptionHook hook) { hook_ = std::move(hook); }
+    // Shows an exception to the user: a message box, or what the show hook does instead.
     void ShowException(std::exception_ptr error) const;
+    void SetShowExceptionHook(TExceptionHook hook) { show_hook_ = std::move(hook); }
     static std::string ExceptionMessage(std::exception_ptr error);
 
     THintManager& Hints() { return hints_; }
@@ -72,6 +74,7 @@ private:
     TCustomForm* main_form_ = nullptr;
     bool terminated_ = false;
     TExceptionHook hook_;
+    TExceptionHook show_hook_;
     THintManager hints_;
     HWND sync_window_ = nullptr;
     DWORD thread_id_;

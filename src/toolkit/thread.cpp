@@ -28,7 +28,18 @@ bool TEvent::Wait(DWORD milliseconds) {
     return WaitForSingleObject(handle_, milliseconds) == WAIT_OBJECT_0;
 }
 
-TThread::TThread() { handle_ = CreateThread(nullptr, 0, Start, this, CREATE_SUSPENDED, &thread_id_); }
+namespace {
+
+std::atomic<TThread::TStartHook> g_start_hook{nullptr};
+
+}  // namespace
+
+void TThread::SetStartHook(TStartHook hook) { g_start_hook = hook; }
+
+__attribute__((noinline)) TThread::TThread()
+    : creator_id_(GetCurrentThreadId()), creation_address_(__builtin_return_address(0)) {
+    handle_ = CreateThread(nullptr, 0, Start, this, CREATE_SUSPENDED, &thread_id_);
+}
 
 TThread::~TThread() {
     Stop();
@@ -37,14 +48,21 @@ TThread::~TThread() {
 
 DWORD WINAPI TThread::Start(LPVOID self) {
     auto* thread = static_cast<TThread*>(self);
-    try {
-        thread->Execute();
-    } catch (...) {
-        thread->fatal_ = std::current_exception();
-        if (TApplication* app = TApplication::Current()) app->HandleException(thread->fatal_);
-    }
+    if (TStartHook hook = g_start_hook)
+        hook(*thread, [thread] { thread->Run(); });
+    else
+        thread->Run();
     thread->finished_ = true;
     return 0;
+}
+
+void TThread::Run() {
+    try {
+        Execute();
+    } catch (...) {
+        fatal_ = std::current_exception();
+        if (TApplication* app = TApplication::Current()) app->HandleException(fatal_);
+    }
 }
 
 void TThread::Resume() {

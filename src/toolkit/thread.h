@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <exception>
+#include <functional>
 
 namespace roadsum {
 
@@ -28,6 +29,11 @@ private:
 
 class TThread {
 public:
+    // Runs a thread's whole life (`run`) where the program wants it: inside a crash reporter's
+    // frame, say. Set once, before threads start.
+    using TStartHook = void (*)(TThread& thread, const std::function<void()>& run);
+    static void SetStartHook(TStartHook hook);
+
     TThread();
     TThread(const TThread&) = delete;
     TThread& operator=(const TThread&) = delete;
@@ -48,6 +54,9 @@ public:
 
     HANDLE Handle() const { return handle_; }
     DWORD ThreadID() const { return thread_id_; }
+    // The thread that made this one, and where in its code.
+    DWORD CreatorThreadID() const { return creator_id_; }
+    const void* CreationAddress() const { return creation_address_; }
     // The exception that ended Execute, if any.
     std::exception_ptr FatalException() const { return fatal_; }
 
@@ -57,8 +66,12 @@ protected:
 private:
     static DWORD WINAPI Start(LPVOID self);
 
+    void Run();
+
     HANDLE handle_ = nullptr;
     DWORD thread_id_ = 0;
+    DWORD creator_id_ = 0;
+    const void* creation_address_ = nullptr;
     std::atomic<bool> terminated_{false}, finished_{false};
     bool suspended_ = true;
     std::exception_ptr fatal_;

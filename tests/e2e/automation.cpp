@@ -52,11 +52,13 @@ void Send(INPUT input) {
 
 }  // namespace
 
-RoadsumProcess::RoadsumProcess() {
-    std::string path = ProgramPath();
+RoadsumProcess::RoadsumProcess() : RoadsumProcess(ProgramPath(), true) {}
+
+RoadsumProcess::RoadsumProcess(const std::string& path, bool wait_for_window) {
     STARTUPINFOA si{};
     si.cb = sizeof si;
     if (!CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_)) return;
+    if (!wait_for_window) return;
     WaitForInputIdle(info_.hProcess, 10000);
     window_ = WaitForWindow(info_.dwProcessId, "TRoadsumFrm", 10000);
     if (window_) SetForegroundWindow(window_);
@@ -210,7 +212,41 @@ void RoadsumProcess::TypeInto(const std::string& control, const std::string& tex
     WaitUntil([&] { return Text(control) == text; });
 }
 
-HWND RoadsumProcess::FindMessageBox() const { return WaitForWindow(info_.dwProcessId, "#32770", 3000); }
+HWND RoadsumProcess::FindMessageBox(int milliseconds) const {
+    return WaitForWindow(info_.dwProcessId, "#32770", milliseconds);
+}
+
+namespace {
+
+struct OtherSearch {
+    DWORD except;
+    HWND found;
+};
+
+BOOL CALLBACK FindOther(HWND window, LPARAM param) {
+    auto* s = reinterpret_cast<OtherSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char cls[64] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    if (pid != s->except && IsWindowVisible(window) && std::string(cls) == "TRoadsumFrm") {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND FindOtherRoadsumWindow(DWORD except, int milliseconds) {
+    for (int waited = 0; waited <= milliseconds; waited += 50) {
+        OtherSearch s{except, nullptr};
+        EnumWindows(FindOther, reinterpret_cast<LPARAM>(&s));
+        if (s.found) return s.found;
+        Sleep(50);
+    }
+    return nullptr;
+}
 
 std::string RoadsumProcess::MessageBoxText(HWND box) {
     char text[512] = {};

@@ -12,9 +12,14 @@ namespace roadsum::e2e {
 // The path of Roadsum.exe, which the build puts beside the test programs.
 std::string ProgramPath();
 
+// The visible main window of a Roadsum process other than `except`, within the time given.
+HWND FindOtherRoadsumWindow(DWORD except, int milliseconds);
+
 class RoadsumProcess {
 public:
     RoadsumProcess();  // starts Roadsum.exe beside the test program and waits for its window
+    // Starts the program at `path` (a changed copy, say); waits for its window only if asked.
+    RoadsumProcess(const std::string& path, bool wait_for_window);
     RoadsumProcess(const RoadsumProcess&) = delete;
     RoadsumProcess& operator=(const RoadsumProcess&) = delete;
     ~RoadsumProcess();  // ends it if it still runs
@@ -50,8 +55,8 @@ public:
     // The whole text of a window of the program, of any length (the query cuts at 255).
     static std::string WindowText(HWND window);
 
-    // The message box the process shows, if any, and its text.
-    HWND FindMessageBox() const;
+    // The message box the process shows within 3 s (or the time given), if any, and its text.
+    HWND FindMessageBox(int milliseconds = 3000) const;
     static std::string MessageBoxText(HWND box);
 
     // Saves the window, frame included, as it is on the screen to a 24-bit bitmap file.

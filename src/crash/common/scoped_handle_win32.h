@@ -58,6 +58,8 @@ struct MappedViewTraits {
 
 using ScopedFile = ScopedHandle<FileHandleTraits>;
 using ScopedMapping = ScopedHandle<MappingHandleTraits>;
+// OpenThread and OpenProcess fail with a null handle too.
+using ScopedThread = ScopedHandle<MappingHandleTraits>;
 using ScopedView = ScopedHandle<MappedViewTraits>;
 
 }  // namespace roadsum

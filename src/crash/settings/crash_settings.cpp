@@ -19,23 +19,6 @@ std::string_view folder_of(std::string_view path) {
     return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash);
 }
 
-std::string two_digits(int n) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%02d", n);
-    return buffer;
-}
-
-std::string date_text(const LocalTime& t) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", t.year, t.month, t.day);
-    return buffer;
-}
-
-std::string time_text(const LocalTime& t) {
-    return two_digits(t.hour) + ":" + two_digits(t.minute) + ":" + two_digits(t.second) + ", " +
-           std::to_string(t.millisecond) + "ms";
-}
-
 std::string page_cache_key(std::string_view page, std::string_view item) {
     std::string key(page);
     key += '\0';
@@ -63,9 +46,9 @@ public:
             case TextVariable::ExceptMsg:
             case TextVariable::BugReport: return owner_.ReportVariable(variable);
             case TextVariable::LineBreak: return std::string("\r\n");
-            case TextVariable::Date: return date_text(now());
-            case TextVariable::Time: return time_text(now());
-            case TextVariable::DateTime: return date_text(now()) + ", " + time_text(now());
+            case TextVariable::Date: return local_date_text(now());
+            case TextVariable::Time: return local_time_text(now());
+            case TextVariable::DateTime: return local_date_text(now()) + ", " + local_time_text(now());
             case TextVariable::ComputerName: return env.computer_name();
             case TextVariable::UserAppData: return folder(SpecialFolder::UserAppData);
             case TextVariable::CommonAppData: return folder(SpecialFolder::CommonAppData);

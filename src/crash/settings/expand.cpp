@@ -1,13 +1,21 @@
 #include "crash/settings/expand.h"
 
 #include <array>
+#include <cstdio>
 #include <utility>
 
 #include "crash/common/text_lists.h"
+#include "crash/settings/environment.h"
 
 namespace roadsum {
 
 namespace {
+
+std::string two_digits(int n) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%02d", n);
+    return buffer;
+}
 
 constexpr std::array<std::pair<std::string_view, TextVariable>, 14> kNames{{
     {"%appname%", TextVariable::AppName},
@@ -27,6 +35,17 @@ constexpr std::array<std::pair<std::string_view, TextVariable>, 14> kNames{{
 }};
 
 }  // namespace
+
+std::string local_date_text(const LocalTime& t) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", t.year, t.month, t.day);
+    return buffer;
+}
+
+std::string local_time_text(const LocalTime& t) {
+    return two_digits(t.hour) + ":" + two_digits(t.minute) + ":" + two_digits(t.second) + ", " +
+           std::to_string(t.millisecond) + "ms";
+}
 
 std::string expand_text_variables(std::string_view text, const TextVariables& variables) {
     std::array<std::optional<std::optional<std::string>>, kNames.size()> cache;

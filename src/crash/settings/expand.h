@@ -32,6 +32,13 @@ public:
     virtual std::optional<std::string> value(TextVariable variable) const = 0;
 };
 
+struct LocalTime;
+
+// The forms of "%date%" and "%time%", which the report's time takes too: "2024-03-07" and
+// "09:05:04, 42ms".
+std::string local_date_text(const LocalTime& t);
+std::string local_time_text(const LocalTime& t);
+
 // Replaces every variable (names compared ignoring case). Inserted values are not scanned
 // again, so a file name or a report text holding "%date%" stays as it is.
 std::string expand_text_variables(std::string_view text, const TextVariables& variables);

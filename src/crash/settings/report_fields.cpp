@@ -23,6 +23,17 @@ std::optional<std::string> TReportFields::Find(std::string_view label) const {
     return std::nullopt;
 }
 
+int TReportFields::IndexOf(std::string_view label) const {
+    std::lock_guard guard(lock_);
+    for (std::size_t i = 0; i < items_.size(); ++i)
+        if (items_[i].first == label) return static_cast<int>(i);
+    return -1;
+}
+
+// Counted while the list is locked, so that a text made from Items() between two equal counts
+// is the text of that count.
+void TReportFields::Changed() { modification_.fetch_add(1, std::memory_order_acq_rel); }
+
 void TReportFields::Add(std::string_view label, std::string_view content) {
     content = trim_blanks(content);
     {
@@ -42,6 +53,7 @@ void TReportFields::Add(std::string_view label, std::string_view content) {
         } else {
             items_.emplace_back(label, content);
         }
+        Changed();
     }
     on_change_.notify();
 }
@@ -54,6 +66,7 @@ void TReportFields::Clear() {
         if (items_.empty()) return;
         items_.clear();
         insert_index_ = -1;
+        Changed();
     }
     on_change_.notify();
 }
@@ -80,6 +93,7 @@ void TReportFields::Load(std::string_view text) {
     std::lock_guard guard(lock_);
     items_ = std::move(items);
     insert_index_ = -1;
+    Changed();
 }
 
 std::string TReportFields::Joined() const {

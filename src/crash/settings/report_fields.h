@@ -2,6 +2,8 @@
 // sections, and the extra form fields of an upload (the AddFields setting).
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -21,6 +23,8 @@ public:
     virtual int Count() const = 0;
     virtual std::vector<NamedField> Items() const = 0;
     virtual std::optional<std::string> Find(std::string_view label) const = 0;
+    // The position of the label; -1 when it is not listed.
+    virtual int IndexOf(std::string_view label) const = 0;
     // The content is trimmed; an existing label keeps its place and takes the new content;
     // empty content deletes the label; a new label goes to the end or to the insert index.
     virtual void Add(std::string_view label, std::string_view content) = 0;
@@ -28,6 +32,8 @@ public:
     virtual void Clear() = 0;
     // Where new labels go (each insertion moves the index on); -1 for the end.
     virtual void SetInsertIndex(int index) = 0;
+    // Counts every change, so that a text made from the list knows whether it is still current.
+    virtual std::uint64_t Modification() const = 0;
 };
 
 class TReportFields final : public INXFields {
@@ -35,14 +41,16 @@ public:
     int Count() const override;
     std::vector<NamedField> Items() const override;
     std::optional<std::string> Find(std::string_view label) const override;
+    int IndexOf(std::string_view label) const override;
     void Add(std::string_view label, std::string_view content) override;
     void Delete(std::string_view label) override;
     void Clear() override;
     void SetInsertIndex(int index) override;
+    std::uint64_t Modification() const override { return modification_.load(std::memory_order_acquire); }
 
     // The "name=value|name=value" form of the AddFields setting; names and values are trimmed,
     // an entry without either is left out.
-    void Load(std::string_view text);  // replaces the list without telling the owner
+    void Load(std::string_view text);  // replaces the list without telling the owner (but counts)
     std::string Joined() const;
 
     ChangeNotifier& OnChange() { return on_change_; }
@@ -51,7 +59,10 @@ private:
     mutable std::mutex lock_;
     std::vector<NamedField> items_;
     int insert_index_ = -1;
+    std::atomic<std::uint64_t> modification_{0};
     ChangeNotifier on_change_;
+
+    void Changed();  // with lock_ held
 };
 
 }  // namespace roadsum

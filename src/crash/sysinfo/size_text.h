@@ -13,5 +13,6 @@ std::string size_text(std::int64_t bytes, std::string_view decimal_separator);
 
 // Windows: with the user's decimal separator, read once ("," when it cannot be read).
 std::string size_text(std::int64_t bytes);
+const std::string& user_decimal_separator();
 
 }  // namespace roadsum

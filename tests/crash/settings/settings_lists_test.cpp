@@ -179,13 +179,20 @@ TEST(ReportFields, ReplaceInPlaceInsertAtTheIndexAndDeleteWhenEmpty) {
     EXPECT_EQ(f->Items()[2].first, "count");
     EXPECT_EQ(f->Find("contact name"), "Ann");
     EXPECT_FALSE(f->Find("date/time"));
+    EXPECT_EQ(f->IndexOf("count"), 2);
+    EXPECT_EQ(f->IndexOf("date/time"), -1);
     int before = changes;
-    f->Add("count", " 2 ");  // unchanged content: nobody is told
+    const std::uint64_t modification = f->Modification();
+    f->Add("count", " 2 ");  // unchanged content: nobody is told, nothing is counted
     f->Delete("never there");
     EXPECT_EQ(changes, before);
+    EXPECT_EQ(f->Modification(), modification);
     f->Clear();
     EXPECT_EQ(f->Count(), 0);
     EXPECT_EQ(changes, before + 1);
+    EXPECT_EQ(f->Modification(), modification + 1);
+    EXPECT_EQ(changes, 8);
+    EXPECT_EQ(f->Modification(), 8u);  // every change counted once
 }
 
 }  // namespace

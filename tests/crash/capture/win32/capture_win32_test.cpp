@@ -1,0 +1,201 @@
+// Capture in a live process: the reporter runs in this test program (started from the main
+// thread before the tests), hidden exceptions and thread names reach it, handlers run in the
+// thread they ask for, the program's threads wait at their message reads while paused, and a
+// report made on request traces the thread that asked.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "crash/capture/capture_internal_win32.h"
+#include "crash/capture/report_completion.h"
+#include "runtime/exceptions.h"
+
+namespace roadsum {
+namespace {
+
+class ReporterEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { StartCrashReporter(); }
+    void TearDown() override { ShutdownCrashReporter(); }
+};
+const auto* const g_environment = ::testing::AddGlobalTestEnvironment(new ReporterEnvironment);
+
+// Runs a function in a thread made through the system call (and so through the hooks) and
+// waits for it; the calling thread dispatches its messages meanwhile when asked to.
+DWORD WINAPI RunBody(void* body) {
+    reinterpret_cast<void (*)()>(body)();
+    return 0;
+}
+
+void RunInThread(void (*body)(), bool pump) {
+    HANDLE thread = CreateThread(nullptr, 0, RunBody, reinterpret_cast<void*>(body), 0, nullptr);
+    ASSERT_NE(thread, nullptr);
+    for (;;) {
+        const DWORD r = pump ? MsgWaitForMultipleObjects(1, &thread, FALSE, 20000, QS_ALLINPUT)
+                             : WaitForSingleObject(thread, 20000);
+        if (r != WAIT_OBJECT_0 + 1) break;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+    CloseHandle(thread);
+}
+
+// What handlers saw: one line each.
+std::mutex g_lock;
+std::vector<std::string> g_seen;
+void Seen(const std::string& line) {
+    std::lock_guard guard(g_lock);
+    g_seen.push_back(line);
+}
+std::vector<std::string> TakeSeen() {
+    std::lock_guard guard(g_lock);
+    return std::exchange(g_seen, {});
+}
+
+TEST(CaptureWin32, HiddenExceptionsReachTheirHandlersOnlyWhenTheProgramHandledThemItself) {
+    const int id = ExceptionHandlers().RegisterProcedure(
+        heHiddenException,
+        [](INXException* r, int, bool&) {
+            Seen(r->ExceptClass() + ": " + r->ExceptMessage() + (r->Kind() == ekHidden ? " (hidden)" : ""));
+        },
+        tmHandlingThread);
+    TakeSeen();
+    try {
+        throw EConvertError("'a' is not a valid integer value");
+    } catch (const Exception&) {
+    }
+    try {
+        throw EConvertError("");  // no message: not told
+    } catch (const Exception&) {
+    }
+    try {
+        try {
+            throw std::out_of_range("rethrown once");
+        } catch (...) {
+            throw;
+        }
+    } catch (const std::exception&) {
+    }
+    try {
+        throw EMathError("reported, so not hidden");
+    } catch (...) {
+        HandleCppException(std::current_exception(), esProgram, true);
+    }
+    EXPECT_EQ(TakeSeen(), (std::vector<std::string>{"EConvertError: 'a' is not a valid integer value (hidden)",
+                                                     "std::out_of_range: rethrown once (hidden)"}));
+    ExceptionHandlers().Unregister(id);
+    try {
+        throw EConvertError("nobody listens");
+    } catch (const Exception&) {
+    }
+    EXPECT_TRUE(TakeSeen().empty());
+}
+
+TEST(CaptureWin32, TheThreadNamingExceptionNamesAThreadAndReturns) {
+    const auto name = [](const char* text, DWORD thread) {
+        const ULONG_PTR info[4] = {0x1000, reinterpret_cast<ULONG_PTR>(text), thread, 0};
+        RaiseException(0x406D1388, 0, 4, info);
+    };
+    name("capture test thread", static_cast<DWORD>(-1));
+    name("a thread named by another", 0x7FFF0001);
+    ASSERT_TRUE(FindThreadName(GetCurrentThreadId()));
+    EXPECT_EQ(FindThreadName(GetCurrentThreadId())->Name, "capture test thread");
+    ASSERT_TRUE(FindThreadName(0x7FFF0001));
+    EXPECT_EQ(FindThreadName(0x7FFF0001)->Name, "a thread named by another");
+    name(reinterpret_cast<const char*>(0x10), 0x7FFF0002);  // a name nobody can read
+    ASSERT_TRUE(FindThreadName(0x7FFF0002));
+    EXPECT_EQ(FindThreadName(0x7FFF0002)->Name, "");
+    SetThreadName(GetCurrentThreadId(), kMainThreadName);
+}
+
+DWORD g_main_thread = GetCurrentThreadId();  // the thread that runs the tests made this
+
+TEST(CaptureWin32, HandlersRunInTheThreadTheyAskFor) {
+    const auto where = [](const char* who) {
+        const DWORD self = GetCurrentThreadId();
+        Seen(std::string(who) + (self == g_main_thread ? " in the main thread"
+                                 : self == capture::HandlingThreadId() ? " in the handling thread"
+                                                                        : " elsewhere"));
+    };
+    static decltype(where)* at = &where;
+    const int a = ExceptionHandlers().RegisterProcedure(
+        heException, [](INXException* r, int, bool&) { if (r->Phase() == rpCreated) (*at)("mode 0"); }, tmHandlingThread);
+    const int b = ExceptionHandlers().RegisterProcedure(
+        heException, [](INXException* r, int, bool&) { if (r->Phase() == rpCreated) (*at)("mode 1"); }, tmMainThread);
+    const int c = ExceptionHandlers().RegisterProcedure(
+        heException, [](INXException* r, int, bool&) { if (r->Phase() == rpCreated) (*at)("mode 2"); },
+        tmMainThreadOrHandlingThread);
+    TakeSeen();
+    RunInThread([] { ReportException(); }, true);
+    EXPECT_EQ(TakeSeen(), (std::vector<std::string>{"mode 0 in the handling thread", "mode 1 in the main thread",
+                                                     "mode 2 in the main thread"}))
+        << "the main thread reads its messages: it answers the probe and runs its handlers";
+    RunInThread([] { ReportException(); }, false);
+    EXPECT_EQ(TakeSeen(), (std::vector<std::string>{"mode 0 in the handling thread", "mode 2 in the handling thread"}))
+        << "a main thread that does not answer within 1.5 s leaves mode 2 to the handling thread";
+    for (int id : {a, b, c}) ExceptionHandlers().Unregister(id);
+}
+
+std::atomic<int> g_reads{0};
+std::atomic<bool> g_stop{false};
+
+DWORD WINAPI ReadMessages(void*) {
+    while (!g_stop) {
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);
+        ++g_reads;
+        Sleep(1);
+    }
+    return 0;
+}
+
+TEST(CaptureWin32, PausedThreadsWaitAtTheirNextMessageRead) {
+    HANDLE reader = CreateThread(nullptr, 0, ReadMessages, nullptr, 0, nullptr);
+    ASSERT_NE(reader, nullptr);
+    while (g_reads < 5) Sleep(1);
+    capture::PauseProgramThreads(0);
+    Sleep(50);
+    const int paused_at = g_reads;
+    Sleep(200);
+    EXPECT_LE(g_reads - paused_at, 1) << "the thread waits in its message read";
+    capture::ResumeProgramThreads();
+    const int resumed_at = g_reads;
+    while (g_reads < resumed_at + 5) Sleep(1);
+    g_stop = true;
+    EXPECT_EQ(WaitForSingleObject(reader, 5000), WAIT_OBJECT_0);
+    CloseHandle(reader);
+}
+
+struct TReportAsker {
+    __attribute__((noinline)) static Ref<INXException> Ask() {
+        TReportParams p;
+        p.Exception.ClassChain = {"EConvertError", "Exception"};
+        p.Exception.Message = "asked for";
+        return CreateReport(p);
+    }
+};
+
+TEST(CaptureWin32, AReportMadeOnRequestTracesTheThreadThatAsked) {
+    const Ref<INXException> report = TReportAsker::Ask();
+    ASSERT_TRUE(report);
+    EXPECT_TRUE(report->Complete()) << "completed in the calling thread";
+    const std::string text = report->ReportText();
+    EXPECT_NE(text.find("exception class  : EConvertError"), std::string::npos) << text;
+    EXPECT_NE(text.find("main thread ("), std::string::npos) << text;
+    EXPECT_NE(text.find("TReportAsker.Ask"), std::string::npos) << text;
+    EXPECT_NE(report->CallstackCrc(0), 0u);
+    EXPECT_EQ(report->Fields()->Find("callstack crc"),
+              CallstackCrcText(report->CallstackCrc(0), report->CallstackCrc(1), report->CallstackCrc(2)));
+
+    TReportParams p;
+    p.Exception.ClassChain = {"Exception"};
+    const Ref<INXException> later = CreateReport(p, nullptr, true);
+    EXPECT_TRUE(later->WaitComplete(30000)) << "a postponed report completes in the background";
+}
+
+}  // namespace
+}  // namespace roadsum

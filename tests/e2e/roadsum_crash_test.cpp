@@ -1,0 +1,120 @@
+// The real Roadsum.exe meets the crash reporter: a damaged program file is refused at start,
+// and a failure ends as the reporter's settings say (copies of the program carry other
+// settings in place of the shipped ones).
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "automation.h"
+
+namespace roadsum::e2e {
+namespace {
+
+std::string Beside(const std::string& name) {
+    const std::string program = ProgramPath();
+    return program.substr(0, program.find_last_of("\\/") + 1) + name;
+}
+
+std::vector<char> ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A copy of Roadsum.exe beside it, deleted when the test ends.
+class ProgramCopy {
+public:
+    explicit ProgramCopy(const std::string& name) : path_(Beside(name)) { copied_ = CopyFileA(ProgramPath().c_str(), path_.c_str(), FALSE); }
+    ~ProgramCopy() {
+        for (int i = 0; i < 50 && !DeleteFileA(path_.c_str()) && GetFileAttributesA(path_.c_str()) != INVALID_FILE_ATTRIBUTES; ++i)
+            Sleep(100);  // the process may still be going away
+    }
+    ProgramCopy(const ProgramCopy&) = delete;
+    ProgramCopy& operator=(const ProgramCopy&) = delete;
+
+    const std::string& Path() const { return path_; }
+    bool Copied() const { return copied_; }
+
+    // Changes one byte near the end of the file, where only the checksum notices.
+    bool ChangeOneByte() {
+        HANDLE file = CreateFileA(path_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return false;
+        const DWORD at = GetFileSize(file, nullptr) - 16;
+        unsigned char byte = 0;
+        DWORD done = 0;
+        SetFilePointer(file, static_cast<LONG>(at), nullptr, FILE_BEGIN);
+        bool ok = ReadFile(file, &byte, 1, &done, nullptr) && done == 1;
+        byte ^= 0x5A;
+        SetFilePointer(file, static_cast<LONG>(at), nullptr, FILE_BEGIN);
+        ok = ok && WriteFile(file, &byte, 1, &done, nullptr) && done == 1;
+        CloseHandle(file);
+        return ok;
+    }
+
+    // Puts the settings stream of the file into the copy in place of the shipped settings.
+    bool ReplaceSettings(const std::string& stream_file) {
+        std::vector<char> stream = ReadWholeFile(stream_file);
+        HANDLE update = BeginUpdateResourceA(path_.c_str(), FALSE);
+        if (stream.empty() || !update) return false;
+        const bool ok = UpdateResourceA(update, RT_RCDATA, "TNOXEXCEPT", MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL),
+                                        stream.data(), static_cast<DWORD>(stream.size()));
+        return EndUpdateResourceA(update, !ok) && ok;
+    }
+
+private:
+    std::string path_;
+    bool copied_ = false;
+};
+
+TEST(RoadsumCrash, ACorruptProgramFileIsToldAndEndsTheProgramBeforeItsWindowAppears) {
+    ProgramCopy copy("RoadsumCorrupt.exe");
+    ASSERT_TRUE(copy.Copied());
+    ASSERT_TRUE(copy.ChangeOneByte());
+    RoadsumProcess roadsum(copy.Path(), false);
+    HWND box = roadsum.FindMessageBox(10000);
+    ASSERT_NE(box, nullptr) << "no message box";
+    EXPECT_EQ(RoadsumProcess::MessageBoxText(box), "The file \"RoadsumCorrupt.exe\" seems to be corrupt!");
+    char caption[64] = {};
+    GetWindowTextA(box, caption, sizeof caption);
+    EXPECT_STREQ(caption, "RoadsumCorrupt.exe") << "the box's caption is the expanded TitleBar";
+    EXPECT_EQ(FindOtherRoadsumWindow(0, 0), nullptr) << "no main window";
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(roadsum.WaitForExit(), 0);
+}
+
+TEST(RoadsumCrash, AFailureClosesOrRestartsTheProgramAsTheSettingsSay) {
+    struct Case {
+        const char* name;
+        const char* stream;
+        long exit_code;
+        bool restarts;
+    } cases[] = {
+        {"RoadsumAutoClose.exe", ROADSUM_E2E_STREAMS "/auto_close.bin", 1, false},
+        {"RoadsumAutoRestart.exe", ROADSUM_E2E_STREAMS "/auto_restart.bin", 2, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ProgramCopy copy(c.name);
+        ASSERT_TRUE(copy.Copied());
+        ASSERT_TRUE(copy.ReplaceSettings(c.stream));
+        RoadsumProcess roadsum(copy.Path(), true);
+        ASSERT_NE(roadsum.Window(), nullptr);
+        roadsum.TypeInto("DistanceOneWayTb", "12.5");
+        roadsum.Click("Label6");
+        EXPECT_EQ(roadsum.WaitForExit(), c.exit_code);
+        HWND again = FindOtherRoadsumWindow(roadsum.ProcessId(), c.restarts ? 10000 : 1000);
+        EXPECT_EQ(again != nullptr, c.restarts) << "a new process shows the window again";
+        if (!again) continue;
+        DWORD pid = 0;
+        GetWindowThreadProcessId(again, &pid);
+        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, pid);
+        PostMessageA(again, WM_CLOSE, 0, 0);
+        if (process && WaitForSingleObject(process, 10000) != WAIT_OBJECT_0) TerminateProcess(process, 99);
+        if (process) CloseHandle(process);
+    }
+}
+
+}  // namespace
+}  // namespace roadsum::e2e

@@ -203,8 +203,8 @@ class Refusals(unittest.TestCase):
 if __name__ == "__main__":
     if "--" not in sys.argv or sys.argv.index("--") < 2:
         sys.exit(__doc__)
-    spec = importlib.util.spec_from_file_location("check_pictures", sys.argv[1])
-    checker = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(checker)
+    checker_source = importlib.util.spec_from_file_location("check_pictures", sys.argv[1])
+    checker = importlib.util.module_from_spec(checker_source)
+    checker_source.loader.exec_module(checker)
     COMMAND.extend(sys.argv[2:sys.argv.index("--")] + sys.argv[sys.argv.index("--") + 1:])
     unittest.main(argv=sys.argv[:1])

@@ -86,16 +86,16 @@ def magick_pixels(path, width, height):
 
 def check(folder, name):
     with open(os.path.join(folder, name + ".json")) as f:
-        spec = json.load(f)
-    path = os.path.join(folder, spec["file"])
-    width, height = spec["width"], spec["height"]
+        expected = json.load(f)
+    path = os.path.join(folder, expected["file"])
+    width, height = expected["width"], expected["height"]
     with open(os.path.join(folder, name + ".rgb"), "rb") as f:
         raw = f.read()
     source = [tuple(raw[i:i + 3]) for i in range(0, len(raw), 3)]
     if len(source) != width * height:
         return [f"{name}.rgb holds {len(source)} pixels"]
 
-    if spec["kind"] == "bmp":
+    if expected["kind"] == "bmp":
         return [] if magick_pixels(path, width, height) == source else ["ImageMagick reads other pixels"]
 
     problems = []
@@ -109,7 +109,7 @@ def check(folder, name):
     if magick_pixels(path, width, height) != pixels:
         problems.append("ImageMagick decodes other pixels than the chunk reader")
 
-    if spec["kind"] == "grey":
+    if expected["kind"] == "grey":
         if palette != [(v, v, v) for v in GREY_LEVELS]:
             problems.append(f"grey palette {palette}")
         for i, (src, got) in enumerate(zip(source, pixels)):
@@ -123,11 +123,11 @@ def check(folder, name):
         errors = [max(abs(a - b) for a, b in zip(src, got)) for src, got in zip(source, pixels)]
         worst = max(errors)
         mean = sum(sum(abs(a - b) for a, b in zip(src, got)) for src, got in zip(source, pixels)) / (3 * len(source))
-        if worst > spec["max_error"]:
+        if worst > expected["max_error"]:
             i = errors.index(worst)
             problems.append(f"pixel {i % width},{i // width}: {pixels[i]} for {source[i]} (error {worst})")
-        if mean > spec["mean_error"]:
-            problems.append(f"mean error {mean:.2f} > {spec['mean_error']}")
+        if mean > expected["mean_error"]:
+            problems.append(f"mean error {mean:.2f} > {expected['mean_error']}")
     return problems
 
 

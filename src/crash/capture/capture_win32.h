@@ -87,6 +87,22 @@ public:
 };
 void SetExceptionBox(IExceptionBox* box);
 
+// The rooms above capture register what they carry out at start-up, before StartCrashReporter.
+// Send, save or print of a report once the handlers and the assistant have had their turn;
+// `owner` is the window that owns any dialog (may be null). True when it was carried out.
+using TReportActionDoer = std::function<bool(TCrashException& report, void* owner)>;
+void SetReportActionDoer(TActionCode action, TReportActionDoer doer);
+// Shows the named assistant for the report, modally over `owner`.
+using TAssistantRunner =
+    std::function<TAssistantResult(TCrashException& report, const std::string& name, void* owner)>;
+void SetAssistantRunner(TAssistantRunner runner);
+
+// A send, save or print the user asks for (the box's buttons): the action handlers, the
+// matching assistant, then the registered doer. False when nothing carried it out.
+bool RunReportAction(TCrashException& report, TActionCode action, void* owner);
+// The named assistant alone (a filter group that shows only its assistant).
+TAssistantResult RunAssistant(TCrashException& report, const std::string& name, void* owner);
+
 // The watchdog's current wait for an answer in milliseconds; 0 when it does not run.
 std::uint32_t FreezeWatchInterval();
 

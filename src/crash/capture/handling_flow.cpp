@@ -127,7 +127,7 @@ void THandlingFlow::End(TCrashException& report, TEnding ending) {
         services_.RestartApplication(Ring());
 }
 
-bool THandlingFlow::FireAction(TCrashException& report, TActionCode action) {
+bool THandlingFlow::FireAction(TCrashException& report, TActionCode action, void* owner) {
     if (FireEvent(report, heAction, action)) return true;
     TextKey assistant{};
     TActionCode after{};
@@ -139,7 +139,7 @@ bool THandlingFlow::FireAction(TCrashException& report, TActionCode action) {
     }
     const std::string name = report.Get(assistant);
     if (name.empty()) return false;
-    switch (services_.RunAssistant(report, name)) {
+    switch (services_.RunAssistant(report, name, owner)) {
         case TAssistantResult::Cancelled: return true;
         case TAssistantResult::Done: return FireEvent(report, heAction, after);
         case TAssistantResult::NotShown: break;

@@ -53,7 +53,8 @@ public:
     virtual void WaitForAutomaticActions(TCrashException& report) = 0;
     // Shows the report as its filter group says (the box, or text on a console).
     virtual TBoxChoice ShowReport(TCrashException& report) = 0;
-    virtual TAssistantResult RunAssistant(TCrashException& report, const std::string& name) = 0;
+    // Shows the named assistant modally over `owner` (a window; null: none).
+    virtual TAssistantResult RunAssistant(TCrashException& report, const std::string& name, void* owner) = 0;
     virtual void AutoSave(TCrashException& report) = 0;
     // Both end the process on Windows.
     virtual void CloseApplication() = 0;
@@ -71,8 +72,8 @@ public:
     // Fires an action for the report. For send, save and print: the handlers first; when none
     // handles it and the settings name an assistant, the assistant; after it the handlers again
     // with the after-assistant code. True when the action was handled (or cancelled) and the
-    // caller should not do it itself.
-    bool FireAction(TCrashException& report, TActionCode action);
+    // caller should not do it itself. `owner` owns the assistant's window.
+    bool FireAction(TCrashException& report, TActionCode action, void* owner = nullptr);
 
     // Ends the handling as chosen: tells the action handlers, waits for the automatic
     // actions and saves before the process ends.

@@ -7,6 +7,8 @@
 #include <tlhelp32.h>
 
 #include <atomic>
+#include <map>
+#include <mutex>
 #include <cstring>
 
 #include "crash/capture/report_completion.h"
@@ -172,7 +174,9 @@ public:
         IExceptionBox* box = Box();
         return box ? box->Show(report, Flow()) : TBoxChoice::ByRules;
     }
-    TAssistantResult RunAssistant(TCrashException&, const std::string&) override { return TAssistantResult::NotShown; }
+    TAssistantResult RunAssistant(TCrashException& report, const std::string& name, void* owner) override {
+        return roadsum::RunAssistant(report, name, owner);
+    }
     void AutoSave(TCrashException&) override {}
     void CloseApplication() override { EndProcess(kCloseExitCode); }
     void RestartApplication(const TExceptionTimeRing& ring) override { RestartProcess(ring); }
@@ -210,6 +214,13 @@ Ref<TCrashException> NewReport(TReportParams params, const TCrashSettings* setti
         SettingsOfAddress(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(params.ExceptAddress)));
     return make_ref<TCrashException>(*of_address, std::move(params));
 }
+
+namespace {
+// What the rooms above capture registered.
+std::mutex g_parts_lock;
+std::map<int, TReportActionDoer> g_action_doers;
+TAssistantRunner g_assistant_runner;
+}  // namespace
 
 THandlingFlow& Flow() {
     static Services* services = new Services;
@@ -255,6 +266,40 @@ __attribute__((noinline)) Ref<INXException> CreateReport(TReportParams params, c
     Ref<TCrashException> report = capture::NewReport(std::move(params), settings);
     capture::CompleteReport(report, postpone_completion, false);
     return Ref<INXException>(report.get());
+}
+
+}  // namespace roadsum
+
+namespace roadsum {
+
+void SetReportActionDoer(TActionCode action, TReportActionDoer doer) {
+    std::lock_guard lock(capture::g_parts_lock);
+    capture::g_action_doers[action] = std::move(doer);
+}
+
+void SetAssistantRunner(TAssistantRunner runner) {
+    std::lock_guard lock(capture::g_parts_lock);
+    capture::g_assistant_runner = std::move(runner);
+}
+
+bool RunReportAction(TCrashException& report, TActionCode action, void* owner) {
+    if (capture::Flow().FireAction(report, action, owner)) return true;
+    TReportActionDoer doer;
+    {
+        std::lock_guard lock(capture::g_parts_lock);
+        const auto found = capture::g_action_doers.find(action);
+        if (found != capture::g_action_doers.end()) doer = found->second;
+    }
+    return doer && doer(report, owner);
+}
+
+TAssistantResult RunAssistant(TCrashException& report, const std::string& name, void* owner) {
+    TAssistantRunner runner;
+    {
+        std::lock_guard lock(capture::g_parts_lock);
+        runner = capture::g_assistant_runner;
+    }
+    return runner ? runner(report, name, owner) : TAssistantResult::NotShown;
 }
 
 }  // namespace roadsum

@@ -90,7 +90,7 @@ public:
         log.push_back("show");
         return box;
     }
-    TAssistantResult RunAssistant(TCrashException&, const std::string& name) override {
+    TAssistantResult RunAssistant(TCrashException&, const std::string& name, void*) override {
         log.push_back("assistant " + name);
         return assistant;
     }

@@ -102,7 +102,7 @@ function(roadsum_executable_with_debug_info name)
   target_include_directories(${name} PRIVATE ${dir})
   # Long section names are kept although the link strips (.eh_frame would become .eh_fram).
   set(link_script ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/debuglink.ld)
-  target_link_options(${name} PRIVATE -Wl,--strip-debug -Wl,--enable-long-section-names -Wl,-T,${link_script})
+  target_link_options(${name} PRIVATE -Wl,--strip-all -Wl,--enable-long-section-names -Wl,-T,${link_script})
   set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${link_script})
   add_custom_command(TARGET ${name} POST_BUILD
     COMMAND ${tool} compare $<TARGET_FILE:${name}_first_link> $<TARGET_FILE:${name}> --debug-file ${dir}/${debug_file}

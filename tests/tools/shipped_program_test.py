@@ -1,11 +1,12 @@
 #!/usr/bin/env python3
-"""Checks the shipped Roadsum.exe from the outside: it carries no DWARF, but a .gnu_debuglink
-to Roadsum.exe.debug beside it, through which the cross binutils and gdb still resolve its
-addresses; its header checksum is right; and the build's check (nox-debuginfo compare) refuses
-a program or side file that no longer fits, naming the difference.
+"""Checks the shipped Roadsum.exe from the outside: it carries no DWARF and no symbol table,
+but a .gnu_debuglink to Roadsum.exe.debug beside it, which holds both and through which the
+cross binutils and gdb still resolve its addresses; its header checksum is right; and the
+build's check (nox-debuginfo compare) refuses a program or side file that no longer fits,
+naming the difference.
 
 Usage: shipped_program_test.py --program EXE --first-link EXE --source DIR --nm NM
-       --addr2line ADDR2LINE --objdump OBJDUMP --gdb GDB --nox-debuginfo TOOL
+       --addr2line ADDR2LINE --objdump OBJDUMP --objcopy OBJCOPY --gdb GDB --nox-debuginfo TOOL
 """
 import argparse
 import os
@@ -33,10 +34,10 @@ class Pe:
     def __init__(self, data):
         self.data = data
         pe = struct.unpack_from("<I", data, 0x3C)[0]
-        count, _, symbols, symbol_count, optional = struct.unpack_from("<HIIIH", data, pe + 6)
+        count, _, symbols, self.symbol_count, optional = struct.unpack_from("<HIIIH", data, pe + 6)
         self.image_base = struct.unpack_from("<I", data, pe + 24 + 28)[0]
         self.checksum_offset = pe + 24 + 64
-        strings = symbols + 18 * symbol_count
+        strings = symbols + 18 * self.symbol_count
         self.sections = {}
         for i in range(count):
             at = pe + 24 + optional + 40 * i
@@ -86,7 +87,8 @@ class ShippedProgram(unittest.TestCase):
         cls.side_file = ARGS.program + ".debug"
         cls.data = read(ARGS.program)
         cls.pe = Pe(cls.data)
-        demangled = output(ARGS.nm, "-C", "--defined-only", ARGS.program).splitlines()
+        # The program has no names of its own: its functions are named in the side file.
+        demangled = output(ARGS.nm, "-C", "--defined-only", cls.side_file).splitlines()
         cls.handler = [int(line.split()[0], 16) for line in demangled if line.endswith(" " + HANDLER)][0]
         with open(os.path.join(ARGS.source, SOURCE)) as f:
             lines = f.read().splitlines()
@@ -94,14 +96,16 @@ class ShippedProgram(unittest.TestCase):
         last = next(i for i in range(first, len(lines)) if lines[i] == "}")
         cls.lines = range(first + 1, last + 2)  # numbered from 1, the closing brace included
 
-    def test_dwarf_lies_in_the_side_file_that_the_program_links_to(self):
+    def test_dwarf_and_symbols_lie_in_the_side_file_that_the_program_links_to(self):
         self.assertEqual([n for n in self.pe.sections if n.startswith(".debug")], [])
+        self.assertEqual(self.pe.symbol_count, 0)
         link = self.pe.bytes_of(".gnu_debuglink")
         name = link[:link.index(b"\0")]
         crc_at = (len(name) + 4) // 4 * 4
         self.assertEqual(name.decode(), os.path.basename(self.side_file))
         self.assertEqual(struct.unpack_from("<I", link, crc_at)[0], zlib.crc32(read(self.side_file)))
         side = Pe(read(self.side_file))
+        self.assertGreater(side.symbol_count, 10000)
         for dwarf in (".debug_info", ".debug_line", ".debug_abbrev"):
             self.assertGreater(side.sections[dwarf][1], 0, dwarf)
         # The side file places code and data where the program has them.
@@ -118,10 +122,11 @@ class ShippedProgram(unittest.TestCase):
         self.assertTrue(place.endswith("%s:%d" % (SOURCE, self.lines[0])), place)
 
     def test_objdump_lists_the_handler_with_its_source_line(self):
+        # Without a symbol table the label is a section offset; -l names the function from the DWARF.
         listing = output(ARGS.objdump, "-d", "-l", "--start-address=0x%x" % self.handler,
                          "--stop-address=0x%x" % (self.handler + 1), ARGS.program)
-        self.assertRegex(listing, r"%08x <__ZN7roadsum11TRoadsumFrm17PricelistBtnClick" % self.handler)
-        self.assertIn("%s:%d\n" % (SOURCE, self.lines[0]), listing)
+        self.assertRegex(listing, r"(?m)^_ZN7roadsum11TRoadsumFrm17PricelistBtnClickE\w*\(\):\n.*%s:%d\n +%x:" % (
+            re.escape(SOURCE), self.lines[0], self.handler))
 
     def test_gdb_finds_the_handler_in_its_source(self):
         answer = output(ARGS.gdb, "-nx", "-batch", "-ex", "list *0x%x" % self.handler, ARGS.program)
@@ -197,10 +202,20 @@ class TheBuildCheck(unittest.TestCase):
         self.assertEqual(code, 1)
         self.assertIn("the program still holds the DWARF section .debug_", err)
 
+    def test_a_program_that_keeps_its_symbol_table_fails_the_build(self):
+        # The first link without its DWARF: the code, data and checksum of the shipped program.
+        kept = os.path.join(self.work, "with_symbols.exe")
+        subprocess.run([ARGS.objcopy, "--strip-debug", ARGS.first_link, kept], check=True, timeout=300)
+        data = read(kept)
+        code, err = self.check(data, self.side)
+        self.assertEqual(code, 1, err)
+        self.assertIn("the program still holds a COFF symbol table (%d records); link it with --strip-all"
+                      % Pe(data).symbol_count, err)
+
 
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
-    for option in ("program", "first-link", "source", "nm", "addr2line", "objdump", "gdb", "nox-debuginfo"):
+    for option in ("program", "first-link", "source", "nm", "addr2line", "objdump", "objcopy", "gdb", "nox-debuginfo"):
         parser.add_argument("--" + option, required=True)
     ARGS, rest = parser.parse_known_args()
     unittest.main(argv=[sys.argv[0], "-v"] + rest)

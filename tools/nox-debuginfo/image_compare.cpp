@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "coff_symbols.h"
+#include "debug_link.h"
 #include "crash/archive/crc32.h"
-#include "crash/common/little_endian.h"
 #include "crash/process/pe_headers.h"
 
 namespace roadsum {
@@ -97,20 +97,21 @@ std::string check_debug_link(std::string_view program, std::string_view side_fil
     for (const PeSectionHeader& s : p->sections)
         if (const std::string name = section_name(program, *p, s); is_dwarf(name))
             return "the program still holds the DWARF section " + name;
+    // The names belong in the side file too: a shipped program carries no symbol table.
+    if (p->symbol_count != 0)
+        return "the program still holds a COFF symbol table (" + std::to_string(p->symbol_count) +
+               (p->symbol_count == 1 ? " record" : " records") + "); link it with --strip-all";
 
-    // The link: the file name, zero-terminated and padded to four bytes, then the CRC-32.
-    const std::string_view link = section_bytes(program, *p, ".gnu_debuglink");
-    const std::size_t end = link.find('\0');
-    if (end == std::string_view::npos || (end + 4) / 4 * 4 + 4 > link.size())
-        return "the program has no .gnu_debuglink section, or a broken one";
-    if (link.substr(0, end) != side_file_name)
-        return "the .gnu_debuglink names " + std::string(link.substr(0, end)) + ", not " + std::string(side_file_name);
-    const std::uint32_t expected = get_le32(reinterpret_cast<const std::uint8_t*>(link.data() + (end + 4) / 4 * 4));
+    const std::optional<DebugLink> link = read_debug_link(program, *p);
+    if (!link) return "the program has no .gnu_debuglink section, or a broken one";
+    if (link->file_name != side_file_name)
+        return "the .gnu_debuglink names " + link->file_name + ", not " + std::string(side_file_name);
     const std::uint32_t actual = crc32(bytes_of(side_file));
-    if (expected != actual)
-        return "the .gnu_debuglink expects CRC-32 " + hex(expected) + " but " + std::string(side_file_name) + " has " +
+    if (link->crc != actual)
+        return "the .gnu_debuglink expects CRC-32 " + hex(link->crc) + " but " + std::string(side_file_name) + " has " +
                hex(actual);
 
+    if (d->symbol_count == 0) return "the side file has no COFF symbol table";
     for (const char* dwarf : {".debug_info", ".debug_line"})
         if (section_bytes(side_file, *d, dwarf).empty()) return "the side file has no " + std::string(dwarf);
     for (const PeSectionHeader& s : p->sections) {

@@ -31,8 +31,9 @@ const char kUsage[] =
     "         container.\n"
     "compare  checks that SECOND holds the code and data of FIRST at the same addresses and a\n"
     "         correct header checksum (after a second link that added resources). With\n"
-    "         --debug-file, SECOND must hold no DWARF but a .gnu_debuglink to FILE, which\n"
-    "         must hold the DWARF of the same code.\n"
+    "         --debug-file, SECOND must hold no DWARF and no symbol table but a\n"
+    "         .gnu_debuglink to FILE, which must hold the symbols and the DWARF of the same\n"
+    "         code.\n"
     "\n"
     "Exit status: 0 on success, 1 when an input is wrong, 2 on wrong usage.\n";
 

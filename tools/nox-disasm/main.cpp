@@ -6,6 +6,7 @@
 //       one function as the bug report lists it
 //   nox-disasm --verify-functions FILE
 //       decodes from each function symbol and checks it lands on the next one
+// The names of a stripped program come from the side file its .gnu_debuglink names.
 //   nox-disasm --version
 #include <cstdio>
 #include <cstdlib>
@@ -99,17 +100,13 @@ int main(int argc, char** argv) {
     }
     if (path.empty() || (lengths && (function || verify))) return usage();
 
-    std::optional<std::string> bytes = tool::read_file(path);
-    if (!bytes) {
-        std::cerr << "nox-disasm: cannot open " << path << "\n";
-        return 1;
-    }
-    std::string error;
-    const std::optional<PeImage> image = PeImage::parse(std::move(*bytes), error);
+    std::string error, warning;
+    const std::optional<PeImage> image = PeImage::load(path, error, warning);
     if (!image) {
         std::cerr << "nox-disasm: " << path << ": " << error << "\n";
         return 1;
     }
+    if (!warning.empty()) std::cerr << "nox-disasm: " << path << ": " << warning << "\n";
     const PeSymbols symbols(*image, std::string(file_name_of(path)));
 
     if (verify) {

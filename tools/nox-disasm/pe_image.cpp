@@ -5,8 +5,11 @@
 #include <cxxabi.h>
 #include <memory>
 
+#include "../common/tool_io.h"
 #include "coff_symbols.h"
+#include "crash/archive/crc32.h"
 #include "crash/common/little_endian.h"
+#include "debug_link.h"
 
 namespace roadsum {
 
@@ -49,7 +52,7 @@ std::optional<PeImage> PeImage::parse(std::string file, std::string& error) {
     const PeHeaders& h = img.headers();
     img.read_exports();
     img.read_imports(h.directory(1).rva);
-    img.read_coff_symbols();
+    img.read_coff_symbols(img.mapped_.file(), h);
     const ModuleLayout l = module_layout(h, h.image_base);
     img.code_begin_ = l.CodeStart;
     img.code_end_ = l.CodeEnd;
@@ -57,9 +60,38 @@ std::optional<PeImage> PeImage::parse(std::string file, std::string& error) {
         img.code_begin_ = std::min(img.code_begin_, l.DataStart);
         img.code_end_ = std::max(img.code_end_, l.DataEnd);
     }
-    std::stable_sort(img.names_.begin(), img.names_.end(),
-                     [](const PeName& a, const PeName& b) { return a.address < b.address; });
+    img.sort_names();
     return img;
+}
+
+std::optional<PeImage> PeImage::load(const std::string& path, std::string& error, std::string& warning) {
+    std::optional<std::string> file = tool::read_file(path);
+    if (!file) {
+        error = "cannot open the file";
+        return std::nullopt;
+    }
+    std::optional<PeImage> image = parse(std::move(*file), error);
+    if (image && image->headers().symbol_count == 0) warning = image->read_side_file_symbols(path);
+    return image;
+}
+
+std::string PeImage::read_side_file_symbols(const std::string& path) {
+    const std::optional<DebugLink> link = read_debug_link(mapped_.file(), headers());
+    if (!link) return {};
+    const std::string side_path = path.substr(0, path.find_last_of("/\\") + 1) + link->file_name;
+    std::optional<std::string> side = tool::read_file(side_path);
+    if (!side) return "no symbols: cannot open the side file " + side_path;
+    if (crc32(bytes_of(*side)) != link->crc) return "no symbols: " + side_path + " is not the side file the program links to";
+    const PeFileImage side_image(std::move(*side));
+    if (!side_image.valid()) return "no symbols: " + side_path + " is not a 32-bit PE image";
+    if (side_image.headers()->image_base != image_base()) return "no symbols: " + side_path + " has another image base";
+    read_coff_symbols(side_image.file(), *side_image.headers());
+    sort_names();
+    return {};
+}
+
+void PeImage::sort_names() {
+    std::stable_sort(names_.begin(), names_.end(), [](const PeName& a, const PeName& b) { return a.address < b.address; });
 }
 
 bool PeImage::read(std::uint32_t address, void* buffer, std::uint32_t count) const {
@@ -98,10 +130,11 @@ void PeImage::read_imports(std::uint32_t rva) {
     }
 }
 
-void PeImage::read_coff_symbols() {
-    const PeHeaders& h = headers();
+// h: the headers of the file that holds the symbols (the image or its side file), whose
+// section numbers the symbols count by.
+void PeImage::read_coff_symbols(std::string_view file, const PeHeaders& h) {
     if (h.symbol_count > kMaxNames) return;
-    for (const CoffSymbol& s : roadsum::read_coff_symbols(mapped_.file(), h)) {
+    for (const CoffSymbol& s : roadsum::read_coff_symbols(file, h)) {
         if (s.section <= 0 || static_cast<std::size_t>(s.section) > h.sections.size() ||
             (s.storage != CoffSymbol::kExternal && s.storage != CoffSymbol::kStatic))
             continue;

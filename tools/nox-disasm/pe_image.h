@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "crash/process/memory_reader.h"
@@ -28,6 +29,11 @@ class PeImage {
 public:
     // Parses the file's bytes; nullopt with error set when it is not a 32-bit PE image.
     static std::optional<PeImage> parse(std::string file, std::string& error);
+    // Reads and parses the file at path. A stripped program's COFF symbols come from the side
+    // file that its .gnu_debuglink names, beside it, as gdb finds it; when that file is
+    // missing, not an image or not the one the link's CRC-32 names, the image has no COFF
+    // names and warning says why.
+    static std::optional<PeImage> load(const std::string& path, std::string& error, std::string& warning);
 
     std::uint32_t image_base() const { return headers().image_base; }
     std::uint32_t image_size() const { return headers().image_size; }
@@ -47,7 +53,9 @@ private:
     std::string read_string(std::uint32_t rva) const;
     void read_exports();
     void read_imports(std::uint32_t rva);
-    void read_coff_symbols();
+    void read_coff_symbols(std::string_view file, const PeHeaders& h);
+    std::string read_side_file_symbols(const std::string& path);
+    void sort_names();
 
     PeFileImage mapped_;
     std::vector<PeName> names_;

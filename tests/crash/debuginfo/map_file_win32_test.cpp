@@ -33,7 +33,8 @@ std::string file_bytes(const std::string& path) {
 }
 
 // Where the calculate handler starts, by the symbol table (read by the disassembler's own PE
-// reader), and the source line of its definition.
+// reader from the side file that the stripped program links to), and the source line of its
+// definition.
 struct Handler {
     std::uint32_t rva = 0;
     int line = 0;
@@ -41,8 +42,9 @@ struct Handler {
 
 Handler pricelist_handler() {
     Handler h;
-    std::string error;
-    const auto image = PeImage::parse(file_bytes(roadsum_path()), error);
+    std::string error, warning;
+    const auto image = PeImage::load(roadsum_path(), error, warning);
+    EXPECT_EQ(error + warning, "");
     if (!image) return h;
     for (const PeName& n : image->names())  // the function itself, not its cold part
         if (n.name == "roadsum::TRoadsumFrm::PricelistBtnClick(roadsum::TObject*)") h.rva = n.address - image->image_base();

@@ -30,10 +30,11 @@ std::string bytes_of(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The names of the stripped Roadsum.exe come from its side file.
 PeImage image_of(const std::string& file) {
-    std::string error;
-    auto image = PeImage::parse(bytes_of(program_folder() + file), error);
-    if (!image) throw std::runtime_error(file + ": " + error);
+    std::string error, warning;
+    auto image = PeImage::load(program_folder() + file, error, warning);
+    if (!image || !warning.empty()) throw std::runtime_error(file + ": " + error + warning);
     return std::move(*image);
 }
 

@@ -16,6 +16,7 @@ import bisect
 import collections
 import os
 import re
+import struct
 import subprocess
 import sys
 
@@ -44,10 +45,21 @@ def code_section(objdump, program):
     raise SystemExit("no code section")
 
 
+def symbol_file(program):
+    """The file whose COFF symbol table names the program's functions: the program, or when it
+    was linked without one (the shipped Roadsum.exe), the side file beside it that holds them."""
+    with open(program, "rb") as f:
+        head = f.read(4096)
+    pe = struct.unpack_from("<I", head, 0x3C)[0]
+    if struct.unpack_from("<I", head, pe + 16)[0] == 0 and os.path.exists(program + ".debug"):
+        return program + ".debug"
+    return program
+
+
 def functions(objdump, program, start, end):
     """Function symbols of the code section: {address: raw name}, aliases once."""
     found = {}
-    for line in output_of([objdump, "-t", program]).splitlines():
+    for line in output_of([objdump, "-t", symbol_file(program)]).splitlines():
         m = re.match(r"\[\s*\d+\]\(sec\s+1\)\(fl 0x\w+\)\(ty\s+20\)\(scl\s+\d+\) \(nx \d+\) 0x([0-9a-f]+) (.+)$", line)
         if m and start <= start + int(m.group(1), 16) < end:
             found.setdefault(start + int(m.group(1), 16), m.group(2))

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Checks nox-symbolize from the outside on a compiled 32-bit program, against what the cross
-binutils read from the same program: function symbols (nm), the DWARF line table (objdump
+binutils read from the same program: function symbols (nm, from the side file of a program
+linked without them), the DWARF line table (objdump
 --dwarf=decodedline) and the outermost frame of addr2line -i. The program's debug information
 comes from its resource or from the .map and .nox files beside it; every form must give the
 same answers.
@@ -67,8 +68,9 @@ def line_sequences():
 
 def functions(base):
     """Our own functions with simple names: address, the qualified name without parameters."""
-    raw = tool_output(NM, "-p", "--defined-only", PROGRAM).splitlines()
-    demangled = tool_output(NM, "-p", "-C", "--defined-only", PROGRAM).splitlines()
+    names = agreement_test.symbol_file(PROGRAM)
+    raw = tool_output(NM, "-p", "--defined-only", names).splitlines()
+    demangled = tool_output(NM, "-p", "-C", "--defined-only", names).splitlines()
     found = {}
     for r, d in zip(raw, demangled):
         parts_r, parts_d = r.split(" ", 2), d.split(" ", 2)

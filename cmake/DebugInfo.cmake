@@ -14,9 +14,9 @@
 #       set to the container's identification (NAME_settings.bin), and NAME.exe.debug, its
 #       DWARF alone (objcopy --only-keep-debug). The second link is the shipped program: with
 #       DEBUG_RC_FILE, which adds the packed debug information as the resource "NOX"/"EXCEPT"
-#       and the marked settings, linked --strip-debug so that it carries no DWARF but a
-#       .gnu_debuglink to NAME.exe.debug (cmake/debuglink.ld), through which gdb, addr2line
-#       and objdump find the DWARF. The linker itself writes the header checksum of the
+#       and the marked settings, linked --strip-all so that it carries neither DWARF nor a
+#       COFF symbol table but a .gnu_debuglink to NAME.exe.debug (cmake/debuglink.ld), which
+#       holds both and through which gdb, addr2line and objdump find them. The linker itself writes the header checksum of the
 #       stripped file. Resources and the link lie after code and data, so the code stays
 #       where the first link put it; the build checks that byte for byte, checks the
 #       checksum and the link to the side file, and puts NAME.map, NAME.nox and
@@ -78,7 +78,7 @@ function(roadsum_executable_with_debug_info name)
 
   # The DWARF of the first link into the side file, and an object whose only section links
   # to it: made by objcopy from an empty object, which computes the CRC-32 as gdb checks it.
-  # The section is renamed and made ordinary data since --strip-debug drops debugging input
+  # The section is renamed and made ordinary data since the strip drops debugging input
   # sections; cmake/debuglink.ld names it .gnu_debuglink again in the program.
   set(debug_file ${name}${CMAKE_EXECUTABLE_SUFFIX}.debug)
   set(link_object ${dir}/${name}_debuglink.obj)

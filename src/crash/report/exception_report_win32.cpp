@@ -68,6 +68,7 @@ Ref<TBugReport> StartExceptionReport(const Ref<TCrashException>& exception, bool
     request.Sections = e.Sections();
     request.AbortFlag = &e.AbortFlag();
     const Ref<TBugReport> report = CreateReport(request);
+    e.SetThreads(report->Threads());
     // The exception object learns the checksums and becomes complete with its report (also
     // when its completion was stopped: what waits for it must not wait in vain); the report
     // runs this while it is alive.

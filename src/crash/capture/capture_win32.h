@@ -114,6 +114,10 @@ bool RunReportAction(TCrashException& report, TActionCode action, void* owner);
 // The named assistant alone (a filter group that shows only its assistant).
 TAssistantResult RunAssistant(TCrashException& report, const std::string& name, void* owner);
 
+// Where the C++ exception that this thread is handling now was thrown; 0 when it handles none
+// or its throw was not recorded. An internal error of a stack trace names this place.
+std::uint32_t CaughtExceptionRaiseAddress();
+
 // Whether the process is blocked now for work that needs the loader (a dialog): the loader
 // lock or the environment lock stays held by another thread, or is held by this one.
 bool ProcessBlockedNow();

@@ -170,6 +170,24 @@ TEST(CaptureWin32, PausedThreadsWaitAtTheirNextMessageRead) {
     CloseHandle(reader);
 }
 
+struct TThrower {
+    __attribute__((noinline)) static void Throw() { throw EConvertError("thrown here"); }
+};
+
+TEST(CaptureWin32, TheRaiseAddressOfTheExceptionBeingHandledLiesInTheFunctionThatThrew) {
+    EXPECT_EQ(CaughtExceptionRaiseAddress(), 0u) << "no exception is being handled";
+    std::uint32_t raised = 0;
+    try {
+        TThrower::Throw();
+    } catch (...) {
+        raised = CaughtExceptionRaiseAddress();
+    }
+    const auto start = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(&TThrower::Throw));
+    EXPECT_GT(raised, start);
+    EXPECT_LT(raised, start + 0x200) << std::hex << raised << " of a function at " << start;
+    EXPECT_EQ(CaughtExceptionRaiseAddress(), 0u);
+}
+
 TEST(CaptureWin32, WithoutTheReportRoomAReportIsCompleteAtOnceAndTheRulesDecide) {
     // This program starts capture alone: nothing fills a report in, and nothing waits for it.
     TReportParams p;

@@ -18,6 +18,7 @@
 #include "crash/debuginfo/map_file_win32.h"
 #include "crash/report/exception_report_win32.h"
 #include "crash/report/header_values.h"
+#include "crash/reporter/debug_info_preload_win32.h"
 #include "crash/reporter/reporter_win32.h"
 #include "crash/settings/settings_win32.h"
 
@@ -89,6 +90,15 @@ TEST(ReporterWin32, AReportMadeOnRequestIsTheWholeReportOfTheThreadThatAsked) {
     p.Exception.ClassChain = {"Exception"};
     const Ref<INXException> later = CreateReport(p, nullptr, true);
     EXPECT_TRUE(later->WaitComplete(30000)) << "a postponed report completes in the background";
+}
+
+TEST(ReporterWin32, TheProgramsDebugInformationIsReadAtStartUpByAThreadOfTheReportersOwn) {
+    WaitForDebugInfoPreload(60000);
+    const std::string exe = module_file_path(reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr)));
+    const std::size_t before = ProcessMapFileCache().Count();
+    EXPECT_GE(before, 1u) << "read into the process's cache";
+    EXPECT_TRUE(MapFileOfModule(reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr)))->Loaded);
+    EXPECT_EQ(ProcessMapFileCache().Count(), before) << "a report finds it there, not read again";
 }
 
 __attribute__((noinline)) void FailAndGoOn() {

@@ -18,39 +18,12 @@
 #include "crash/report/report_plugins.h"
 #include "crash/settings/settings_win32.h"
 
+#include "ten_thread_process_win32.h"
+
 namespace {
 
-constexpr int kWorkers = 9;
-volatile int sink;
-HANDLE release_event;
-volatile LONG ready;
-
-double now_ms() {
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-struct TWorker {
-    static int Descend(int depth);
-    static DWORD WINAPI Run(void* depth);
-    static void Fault(volatile int* target);
-};
-
-__attribute__((noinline)) int TWorker::Descend(int depth) {
-    if (depth == 0) {
-        InterlockedIncrement(&ready);
-        return static_cast<int>(WaitForSingleObject(release_event, INFINITE));
-    }
-    const int r = Descend(depth - 1);
-    sink = r;
-    return r + 1;
-}
-
-DWORD WINAPI TWorker::Run(void* depth) { return static_cast<DWORD>(Descend(static_cast<int>(reinterpret_cast<INT_PTR>(depth)))); }
-
-__attribute__((noinline)) void TWorker::Fault(volatile int* target) { *target = sink; }
+using roadsum::bench::now_ms;
+using roadsum::bench::TWorker;
 
 double fault_time, last_time;
 double header_ms, stacks_ms, registers_ms, disassembly_ms, plugins_ms;
@@ -94,10 +67,7 @@ LONG WINAPI report_failure(EXCEPTION_POINTERS* pointers) {
 }  // namespace
 
 int main() {
-    release_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    for (int i = 0; i < kWorkers; ++i)
-        CloseHandle(CreateThread(nullptr, 0, TWorker::Run, reinterpret_cast<void*>(static_cast<INT_PTR>(5 + 3 * i)), 0, nullptr));
-    while (ready < kWorkers) Sleep(1);
+    TWorker::StartAll();
     roadsum::SetPleaseWaitWindow(timing);
     SetUnhandledExceptionFilter(report_failure);
     TWorker::Fault(nullptr);

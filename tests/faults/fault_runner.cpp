@@ -13,6 +13,11 @@
 // The output is read until every process that holds it has ended (a restarted program hands
 // it on). The run fails when the program takes longer than its time-out.
 //
+// Then the report file the program leaves beside itself (its settings name it after the
+// program) is checked against the one table below: how many whole reports it holds, and in
+// each the exception class and message and the crashing thread first, its top line naming the
+// faulting function with unit and line.
+//
 // Usage: fault_runner PROGRAM SOURCE
 #include <windows.h>
 
@@ -20,7 +25,10 @@
 #include <atomic>
 #include <cstdio>
 #include <fstream>
+#include <regex>
+#include <iterator>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -184,12 +192,159 @@ bool trace_from_outside(HANDLE process, Output& output, DWORD deadline) {
     return true;
 }
 
+// What each fault leaves in its report file. Reports 0: no file (EAbort is silent, BitFaultMsg
+// ends the program before anything runs, a trace of the process is no failure, and settings
+// that save nothing). Class "": a freeze. Message: a part of the "exception message" line; null:
+// no such line (the message equals the class). Top: the function that the first line with unit
+// and line names (lines of code without debug information, such as the run time's raise or a
+// system call, stand above it); "": the top line is an address in no module. "a|b": report 1
+// expects a, report 2 and later b.
+struct ReportExpectation {
+    const char* kind;
+    int min_reports, max_reports;
+    const char* exception_class;
+    const char* message;
+    const char* top;
+};
+
+const ReportExpectation kReports[] = {
+    {"cpp_main", 1, 1, "EConvertError", "'x' is not a valid integer value", "TFault.Raise"},
+    {"toolkit_thread", 1, 1, "EConvertError", "'y' is not a valid integer value", "TFault.Raise"},
+    {"system_thread", 1, 1, "std::out_of_range", "vector::_M_range_check", "TFault.Fail"},
+    {"av_read", 1, 1, "EAccessViolation", "Access violation at address", "TFault.ReadNull"},
+    {"av_write", 1, 1, "EAccessViolation", "Access violation at address", "TFault.WriteLow"},
+    {"av_execute", 1, 1, "EAccessViolation",
+     "Access violation at address 00000010. Execute of address 00000010", ""},
+    {"int_divide_by_zero", 1, 1, "EDivByZero", "Division by zero", "TFault.Divide"},
+    {"stack_overflow", 1, 1, "EStackOverflow", "Stack overflow", "TFault.Recurse"},
+    {"illegal_instruction", 1, 1, "EExternalException", "External exception C000001D", "TFault.Undefined"},
+    {"privileged_instruction", 1, 1, "EPrivilege", "Privileged instruction", "TFault.Halt"},
+    {"out_of_memory", 1, 1, "std::bad_alloc", nullptr, "TFault.Exhaust"},
+    {"handler_faults", 1, 1, "EConvertError", "'z' is not a valid integer value", "main"},
+    {"ten_threads", 10, 10, "EConvertError", "'t' is not a valid integer value", "TFault.ThreadMain"},
+    {"frozen_main_thread", 2, 6, "", "The application seems to be frozen.", "TFault.Freeze"},
+    {"corrupt_file", 0, 0, nullptr, nullptr, nullptr},
+    {"eabort", 0, 0, nullptr, nullptr, nullptr},
+    {"restart_storm", 10, 10, "EConvertError", "x' is not a valid integer value", "main"},
+    {"busy_handling", 2, 2, "EConvertError", "first|second", "TFault.First|TFault.Second"},
+    {"trace_process", 0, 0, nullptr, nullptr, nullptr},
+    {"damaged_settings", 0, 0, nullptr, nullptr, nullptr},
+    {"no_pipe", 1, 1, "EConvertError", "'p' is not a valid integer value", "main"},
+    {"missing_file", 1, 1, "EConvertError", "'m' is not a valid integer value", "main"},
+};
+
+// Part `index` of "a|b|c" (the last part for the later ones).
+std::string part_of(const char* alternatives, int index) {
+    std::string text = alternatives;
+    for (int i = 0; i < index; ++i) {
+        const std::size_t bar = text.find('|');
+        if (bar == std::string::npos) break;
+        text = text.substr(bar + 1);
+    }
+    return text.substr(0, text.find('|'));
+}
+
+// "fault_av_read" of ".../fault_av_read.exe".
+std::string kind_of(const std::string& program) {
+    const std::size_t slash = program.find_last_of("\\/");
+    std::string name = program.substr(slash == std::string::npos ? 0 : slash + 1);
+    if (name.size() > 4) name.resize(name.size() - 4);
+    return name.rfind("fault_", 0) == 0 ? name.substr(6) : name;
+}
+
+// The report file a fault program leaves: named after the program, beside it.
+std::string report_file_of(const std::string& program) {
+    return program.substr(0, program.find_last_of("\\/") + 1) + "fault_" + kind_of(program) + "-bugreport.txt";
+}
+
+std::string read_whole(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The reports of a report file: each from its "date/time" line to the next one.
+std::vector<std::string> reports_of(const std::string& file) {
+    std::vector<std::string> reports;
+    std::size_t at = file.rfind("date/time", 0) == 0 ? 0 : file.find("\r\ndate/time");
+    while (at != std::string::npos) {
+        if (file.compare(at, 2, "\r\n") == 0) at += 2;
+        const std::size_t next = file.find("\r\ndate/time", at);
+        reports.push_back(file.substr(at, next == std::string::npos ? std::string::npos : next + 2 - at));
+        at = next;
+    }
+    return reports;
+}
+
+// The value of a header line, or null when the header has none.
+std::optional<std::string> field_of(const std::string& report, const std::string& label) {
+    const std::string header = report.substr(0, report.find("\r\n\r\n"));
+    std::smatch m;
+    if (!std::regex_search(header, m, std::regex("(^|\n)" + label + " *: ([^\r]*)"))) return std::nullopt;
+    return m[2].str();
+}
+
 int failures = 0;
 
 void check(bool ok, const std::string& what) {
     if (ok) return;
     std::printf("FAILED: %s\n", what.c_str());
     ++failures;
+}
+
+void check_report_file(const std::string& program, const ReportExpectation& e) {
+    const std::string path = report_file_of(program);
+    const std::string file = read_whole(path);
+    const std::vector<std::string> reports = reports_of(file);
+    std::printf("---- %s: %zu report(s), %zu bytes\n", path.c_str(), reports.size(), file.size());
+    const int n = static_cast<int>(reports.size());
+    check(n >= e.min_reports && n <= e.max_reports,
+          std::to_string(n) + " reports in the report file, expected " + std::to_string(e.min_reports) +
+              (e.max_reports != e.min_reports ? " to " + std::to_string(e.max_reports) : ""));
+    if (e.max_reports == 0) {
+        check(GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES, "no report file");
+        return;
+    }
+    check(file.size() >= 4 && file.compare(file.size() - 4, 4, "\r\n\r\n") == 0, "the file ends with two line ends");
+    // unit, line, offset, function: "004016a2 +0012 fault_av_read.exe AvRead  13  +1 TFault.ReadNull"
+    const std::regex with_line("^[0-9a-f]{8} \\+[0-9a-f]+ \\S+ +\\S+ +[0-9]+ +\\+[0-9]+ +(.*)$");
+    for (int i = 0; i < n; ++i) {
+        const std::string& r = reports[static_cast<std::size_t>(i)];
+        const std::string which = "report " + std::to_string(i + 1) + ": ";
+        check(r.find("calculated soon") == std::string::npos, which + "whole, no placeholder left");
+        check(field_of(r, "callstack crc").value_or("").size() == 31, which + "the three call-stack checksums");
+        if (*e.exception_class)
+            check(field_of(r, "exception class") == std::string(e.exception_class),
+                  which + "exception class " + field_of(r, "exception class").value_or("(none)"));
+        else
+            check(!field_of(r, "exception class"), which + "a freeze has no exception class");
+        const std::optional<std::string> message = field_of(r, "exception message");
+        if (e.message)
+            check(message && message->find(part_of(e.message, i)) != std::string::npos,
+                  which + "exception message " + message.value_or("(none)"));
+        else
+            check(!message, which + "no exception message line: " + message.value_or(""));
+        // The first section is the crashing thread's (the main thread's for a freeze).
+        const std::size_t first = r.find("\r\n\r\n");
+        const std::size_t end = first == std::string::npos ? std::string::npos : r.find("\r\n\r\n", first + 4);
+        std::istringstream section(first == std::string::npos ? std::string() : r.substr(first + 4, end - first - 4));
+        std::string title, top, named;
+        std::getline(section, title);
+        std::smatch m;
+        for (std::string line; std::getline(section, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (top.empty()) top = line;
+            if (std::regex_match(line, m, with_line)) {
+                named = m[1].str();
+                break;
+            }
+        }
+        const std::string want = part_of(e.top, i);
+        if (want.empty())
+            check(top.find(" ???") != std::string::npos, which + "the top line is an address in no module: " + top);
+        else
+            check(named.rfind(want, 0) == 0, which + "the first line with unit and line names " + want + ", not \"" +
+                                                 named + "\" (top line: " + top + ")");
+    }
 }
 
 }  // namespace
@@ -201,7 +356,12 @@ int main(int argc, char** argv) {
     }
     std::string program = argv[1];
     const Expectations expect = read_expectations(argv[2]);
+    const std::string kind = kind_of(program);
+    const auto report_expectation = std::find_if(std::begin(kReports), std::end(kReports),
+                                                 [&](const ReportExpectation& r) { return kind == r.kind; });
+    check(report_expectation != std::end(kReports), "the table says what " + kind + " leaves in its report file");
     if (has_mode(expect, "corrupt-copy")) program = corrupt_copy(program);
+    DeleteFileA(report_file_of(program).c_str());
     check(!program.empty(), "the program could be prepared");
 
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -291,6 +451,7 @@ int main(int argc, char** argv) {
 
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
+    if (report_expectation != std::end(kReports)) check_report_file(program, *report_expectation);
     if (has_mode(expect, "corrupt-copy")) DeleteFileA(program.c_str());
     std::printf("%s\n", failures ? "FAULT CHECK FAILED" : "fault check passed");
     std::fflush(stdout);

@@ -1,60 +1,7 @@
 #include "crash/capture/crash_exception.h"
 
-#include <algorithm>
-#include <chrono>
 
 namespace roadsum {
-
-namespace {
-
-// Line breaks become blanks and runs of blanks one blank: a header field is one line.
-std::string one_line(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '\r' || c == '\n') c = ' ';
-        if (c == ' ' && !out.empty() && out.back() == ' ') continue;
-        out += c;
-    }
-    return out;
-}
-
-std::vector<std::string_view> lines_of(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= text.size(); ++i) {
-        if (i < text.size() && text[i] != '\r' && text[i] != '\n') continue;
-        lines.push_back(text.substr(start, i - start));
-        if (i + 1 < text.size() && text[i] == '\r' && text[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    return lines;
-}
-
-}  // namespace
-
-std::string AssembleReportText(const std::vector<NamedField>& fields, const std::vector<NamedField>& sections) {
-    std::size_t width = 0;
-    for (const NamedField& f : fields) width = std::max(width, f.first.size());
-    std::string text;
-    for (const NamedField& f : fields) {
-        if (!text.empty()) text += "\r\n";
-        text += f.first;
-        text.append(width - f.first.size(), ' ');
-        text += ": ";
-        text += one_line(f.second);
-    }
-    for (const NamedField& s : sections) {
-        text += "\r\n\r\n";
-        text += s.first;
-        if (s.first.find(':') == std::string::npos) text += ':';
-        for (std::string_view line : lines_of(s.second)) {
-            while (!line.empty() && line.back() == ' ') line.remove_suffix(1);
-            text += "\r\n";
-            text += line.empty() ? std::string_view(".") : line;
-        }
-    }
-    return text;
-}
 
 TCrashException::TCrashException(const TCrashSettings& settings, TReportParams params)
     : TCrashSettings(settings),
@@ -110,36 +57,12 @@ void TCrashException::SetThreads(std::vector<TThreadStackRecord> threads) {
 }
 
 std::string TCrashException::ReportText() const {
-    return AssembleReportText(fields_->Items(), sections_->Items());
+    return text_.Text(*fields_, *sections_);
 }
 
-bool TCrashException::WaitComplete(std::uint32_t milliseconds) const {
-    std::unique_lock guard(lock_);
-    return completed_.wait_for(guard, std::chrono::milliseconds(milliseconds), [&] { return complete_.load(); });
-}
-
-void TCrashException::MarkComplete() {
-    std::vector<std::function<void()>> then;
-    {
-        std::lock_guard guard(lock_);
-        if (complete_) return;
-        complete_ = true;
-        then.swap(on_complete_);
-    }
-    completed_.notify_all();
-    for (auto& f : then) f();
-}
-
-void TCrashException::WhenComplete(std::function<void()> then) {
-    {
-        std::lock_guard guard(lock_);
-        if (!complete_) {
-            on_complete_.push_back(std::move(then));
-            return;
-        }
-    }
-    then();
-}
+bool TCrashException::WaitComplete(std::uint32_t milliseconds) const { return done_.Wait(milliseconds); }
+void TCrashException::MarkComplete() { done_.MarkComplete(); }
+void TCrashException::WhenComplete(std::function<void()> then) { done_.WhenComplete(std::move(then)); }
 
 std::optional<std::string> TCrashException::ReportVariable(TextVariable variable) const {
     switch (variable) {

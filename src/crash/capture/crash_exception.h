@@ -7,7 +7,6 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -17,27 +16,16 @@
 
 #include "crash/capture/capture_types.h"
 #include "crash/capture/captured_exception.h"
+#include "crash/common/completion_latch.h"
 #include "crash/settings/crash_settings.h"
 #include "crash/settings/environment.h"
 #include "crash/settings/filter_groups.h"
 #include "crash/settings/report_fields.h"
+#include "crash/settings/report_text.h"
+#include "crash/stack/thread_stack_record.h"
 
 namespace roadsum {
 
-// One reported thread as the report completion traces it.
-struct TThreadStackRecord {
-    std::uint32_t ThreadId = 0;
-    std::string Title;                // "main thread ($1A4)", "thread $2C8 (TRotateThread)"
-    std::uint32_t TopAddress = 0;     // shown as the top entry
-    bool Crashing = false;
-    bool External = false;
-    std::uint32_t StackLow = 0, StackHigh = 0;
-    std::uint32_t ThreadFunction = 0;  // shown as the outermost entry
-    std::uint32_t FramePointer = 0;
-    bool BcbTermination = false;
-    PreparedStackRef PreparedStack;
-    std::uint32_t CreatorThreadId = 0;
-};
 
 class INXException : public virtual INXSettings {
 public:
@@ -70,6 +58,7 @@ public:
 
     virtual Ref<INXFields> Fields() = 0;    // header: label and content
     virtual Ref<INXFields> Sections() = 0;  // title and text
+    // The threads the report lists, in its order; empty until the report has started.
     virtual std::vector<TThreadStackRecord> Threads() const = 0;
 
     // The whole text as shown, saved and sent.
@@ -138,10 +127,14 @@ public:
     void SetThreads(std::vector<TThreadStackRecord> threads);
 
     std::string ReportText() const override;
-    bool Complete() const override { return complete_.load(); }
+    bool Complete() const override { return done_.Complete(); }
     bool WaitComplete(std::uint32_t milliseconds) const override;
     void AbortCompletion() override { abort_ = true; }
     const std::atomic<bool>& AbortFlag() const { return abort_; }
+
+    // Sending marks a report it delivered (an automatic save may then be skipped).
+    void MarkSent() { sent_ = true; }
+    bool Sent() const { return sent_.load(); }
 
     // The completion marks the report complete; `then` runs once it is (at once if it is).
     void MarkComplete();
@@ -156,22 +149,17 @@ private:
     std::atomic<TReportPhase> phase_{rpNone};
     const bool could_continue_;
     std::atomic<bool> can_continue_;
-    std::atomic<bool> complete_{false};
+    CompletionLatch done_;
     std::atomic<bool> abort_{false};
+    std::atomic<bool> sent_{false};
 
     mutable std::mutex lock_;
-    mutable std::condition_variable completed_;
     std::uint32_t crcs_[3] = {0, 0, 0};
     FilterDecision decision_;
     std::vector<TThreadStackRecord> threads_;
-    std::vector<std::function<void()>> on_complete_;
     Ref<TReportFields> fields_;
     Ref<TReportFields> sections_;
+    mutable ReportTextCache text_;
 };
-
-// The report text from its header fields and sections: each label padded to the longest,
-// ": " and the content on one line; each section after a blank line, its title (with ":"
-// unless it has one) and its lines without trailing blanks ("." for a line left empty).
-std::string AssembleReportText(const std::vector<NamedField>& fields, const std::vector<NamedField>& sections);
 
 }  // namespace roadsum

@@ -68,10 +68,10 @@ void StopFreezeWatchdog() {
     Watchdog* w = g_watchdog.exchange(nullptr);
     if (!w) return;
     SetEvent(w->stop);
-    if (w->thread && GetCurrentThreadId() != w->thread_id) {
-        WaitForSingleObject(w->thread, 2000);
+    // Freed only when its thread has surely ended: a thread still reporting a freeze goes on
+    // using it, so after the wait it is left as it is.
+    if (w->thread && GetCurrentThreadId() != w->thread_id && WaitForSingleObject(w->thread, 2000) == WAIT_OBJECT_0) {
         CloseHandle(w->thread);
-        // Freed only when its thread has surely ended.
         CloseHandle(w->stop);
         CloseHandle(w->resumed);
         delete w;

@@ -1,18 +1,13 @@
 // The handling flow's services in this process: report objects with the settings of the
-// faulting module, their completion over this process's threads, showing a report (the box
-// when there is one, standard output in a console program), the automatic clipboard copy, and
-// the endings.
+// faulting module, their completion by the report room's registered part, showing a report
+// (the box when there is one, standard output in a console program), the automatic clipboard
+// copy and save, and the endings.
 #include "crash/capture/capture_internal_win32.h"
 
-#include <tlhelp32.h>
-
 #include <atomic>
+#include <cstring>
 #include <map>
 #include <mutex>
-#include <cstring>
-
-#include "crash/capture/report_completion.h"
-#include "crash/stack/stack_trace_win32.h"
 
 namespace roadsum::capture {
 
@@ -24,6 +19,17 @@ constexpr std::uint32_t kCompletionPatience = 60000;
 
 std::atomic<std::uint64_t> g_report_number{0};
 
+// What the rooms above capture registered.
+std::mutex g_parts_lock;
+std::map<int, TReportActionDoer> g_action_doers;
+TAssistantRunner g_assistant_runner;
+TReportParts g_report_parts;
+
+TReportParts report_parts() {
+    std::lock_guard lock(g_parts_lock);
+    return g_report_parts;
+}
+
 LocalTime local_now() {
     SYSTEMTIME t;
     GetLocalTime(&t);
@@ -34,92 +40,6 @@ std::uint64_t seconds_since_1601() {
     FILETIME ft;
     GetSystemTimeAsFileTime(&ft);
     return ((std::uint64_t(ft.dwHighDateTime) << 32) | ft.dwLowDateTime) / 10000000;
-}
-
-class ProcessThreads final : public TReportProcess {
-public:
-    std::uint32_t ProcessId() const override { return GetCurrentProcessId(); }
-    std::uint32_t MainThreadId() const override { return Facts().main_thread_id; }
-
-    std::vector<std::uint32_t> ThreadIds() const override {
-        std::vector<std::uint32_t> ids;
-        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-        if (snapshot == INVALID_HANDLE_VALUE) return ids;
-        THREADENTRY32 entry{};
-        entry.dwSize = sizeof entry;
-        for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-            if (entry.th32OwnerProcessID == GetCurrentProcessId()) ids.push_back(entry.th32ThreadID);
-        CloseHandle(snapshot);
-        return ids;
-    }
-
-    std::optional<TThreadNameEntry> ThreadName(std::uint32_t id) const override { return capture::ThreadName(id); }
-
-    TThreadTrace Trace(const TCrashException& report, const TThreadStackRecord& thread) override {
-        TThreadTrace result;
-        TraceStackOptions o;
-        o.HideUglyItems = report.Get(keys::HideUglyItems);
-        o.ShowRelAddrs = report.Get(keys::ShowRelAddrs);
-        o.ShowRelLines = report.Get(keys::ShowRelLines);
-        o.Crc1 = &result.Crc1;
-        o.Crc2 = &result.Crc2;
-        o.HasLineInfo = &result.HasLines;
-        o.CreatorAddress = thread.ThreadFunction;
-        o.Abort = &report.AbortFlag();
-        if (thread.Crashing) {
-            o.IsException = true;
-            o.ExternalException = thread.External;
-            o.CurrentAddress = thread.TopAddress;
-            if (!thread.PreparedStack.empty()) {
-                o.PreparedStack = thread.PreparedStack;
-            } else {
-                o.StackLow = thread.StackLow;
-                o.StackHigh = thread.StackHigh;
-                o.FramePointer = thread.FramePointer;
-                if (o.StackLow == 0 || o.StackHigh <= o.StackLow) return result;
-            }
-            result.Text = TraceStack(o);
-        } else if (thread.ThreadId == GetCurrentThreadId()) {
-            result.Text = TraceStack(o);
-        } else {
-            HANDLE h = OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT | THREAD_QUERY_INFORMATION, FALSE,
-                                  thread.ThreadId);
-            if (!h) return result;
-            ThreadStackStart start;
-            // Held only while its registers are read: a thread held through the trace could
-            // hold the heap that the trace needs.
-            const bool suspended = SuspendThread(h) != static_cast<DWORD>(-1);
-            const bool read = suspended && GetThreadStackStart(h, start);
-            if (suspended) ResumeThread(h);
-            CloseHandle(h);
-            if (!read) return result;
-            o.StackLow = start.Esp;
-            o.StackHigh = start.StackBase;
-            o.FramePointer = start.Ebp;
-            o.CurrentAddress = start.Eip;
-            result.Text = TraceStack(o);
-        }
-        result.Readable = !result.Text.empty();
-        return result;
-    }
-
-    std::string FormatAddress(const TCrashException& report, std::uint32_t address) override {
-        return FormatCodeAddress(address, report.Get(keys::ShowRelAddrs), report.Get(keys::ShowRelLines));
-    }
-
-    void RunInBackground(std::function<void()> work) override {
-        std::function<void()> copy = work;
-        if (HANDLE thread = StartReporterThread(std::move(work), THREAD_PRIORITY_ABOVE_NORMAL)) {
-            CloseHandle(thread);
-            return;
-        }
-        copy();
-    }
-};
-
-ProcessThreads& process_threads() {
-    static ProcessThreads* threads = new ProcessThreads;
-    return *threads;
 }
 
 // The console's stand-in for the box: the message, and the report when the box would offer it.
@@ -177,16 +97,13 @@ public:
     TAssistantResult RunAssistant(TCrashException& report, const std::string& name, void* owner) override {
         return roadsum::RunAssistant(report, name, owner);
     }
-    void AutoSave(TCrashException&) override {}
+    void AutoSave(TCrashException& report) override {
+        if (const TReportParts parts = report_parts(); parts.AutoSave) parts.AutoSave(report);
+    }
     void CloseApplication() override { EndProcess(kCloseExitCode); }
     void RestartApplication(const TExceptionTimeRing& ring) override { RestartProcess(ring); }
     TMainThreadCaller* MainThread() override { return &MainThreadCaller(); }
 };
-
-TReportCompletion& completion() {
-    static TReportCompletion* c = new TReportCompletion(process_threads());
-    return *c;
-}
 
 }  // namespace
 
@@ -215,13 +132,6 @@ Ref<TCrashException> NewReport(TReportParams params, const TCrashSettings* setti
     return make_ref<TCrashException>(*of_address, std::move(params));
 }
 
-namespace {
-// What the rooms above capture registered.
-std::mutex g_parts_lock;
-std::map<int, TReportActionDoer> g_action_doers;
-TAssistantRunner g_assistant_runner;
-}  // namespace
-
 THandlingFlow& Flow() {
     static Services* services = new Services;
     static THandlingFlow* flow = new THandlingFlow(*services, Handlers());
@@ -245,7 +155,10 @@ Ref<TCrashException> MakeReport(const THandlingRequest& request) {
 }
 
 void CompleteReport(const Ref<TCrashException>& report, bool background, bool all_threads) {
-    completion().Start(report, background, all_threads);
+    if (const TReportParts parts = report_parts(); parts.StartReport)
+        parts.StartReport(report, background, all_threads);
+    else
+        report->MarkComplete();  // nothing will fill it in: none may wait for it
 }
 
 }  // namespace roadsum::capture
@@ -275,6 +188,11 @@ namespace roadsum {
 void SetReportActionDoer(TActionCode action, TReportActionDoer doer) {
     std::lock_guard lock(capture::g_parts_lock);
     capture::g_action_doers[action] = std::move(doer);
+}
+
+void SetReportParts(TReportParts parts) {
+    std::lock_guard lock(capture::g_parts_lock);
+    capture::g_report_parts = std::move(parts);
 }
 
 void SetAssistantRunner(TAssistantRunner runner) {

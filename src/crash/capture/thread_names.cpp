@@ -1,7 +1,6 @@
 #include "crash/capture/thread_names.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace roadsum {
@@ -16,12 +15,6 @@ void copy_cut(char (&to)[64], std::string_view text) {
 
 TThreadNameEntry entry_of(const TThreadNameNode& n) {
     return {n.ThreadId, n.CreatorId, n.ThreadFunction, n.Name, n.ClassName};
-}
-
-std::string hex_id(std::uint32_t id) {
-    char text[16];
-    std::snprintf(text, sizeof text, "$%X", static_cast<unsigned>(id));
-    return text;
 }
 
 }  // namespace
@@ -90,13 +83,6 @@ void TThreadNameList::Clear() {
         head_ = gone->Next;
         heap_.release(gone);
     }
-}
-
-std::string ThreadTitle(std::uint32_t thread_id, const std::optional<TThreadNameEntry>& entry) {
-    std::string title = entry && !entry->Name.empty() ? entry->Name + " (" + hex_id(thread_id) + ")"
-                                                      : "thread " + hex_id(thread_id);
-    if (entry && !entry->ClassName.empty()) title += " (" + entry->ClassName + ")";
-    return title;
 }
 
 }  // namespace roadsum

@@ -63,8 +63,4 @@ private:
     RawHeap& heap_;
 };
 
-// The title of a thread's section in a report: "main thread ($1A4)", "thread $2C8",
-// "worker ($2C8) (TRotateThread)".
-std::string ThreadTitle(std::uint32_t thread_id, const std::optional<TThreadNameEntry>& entry);
-
 }  // namespace roadsum

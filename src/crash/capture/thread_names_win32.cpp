@@ -30,17 +30,19 @@ public:
 ProcessHeap g_heap;
 SharedNames* g_names = nullptr;
 
+// Holds the list's mutex; it keeps the list it locked, as closing lets go of g_names inside.
 class ListLock {
 public:
-    ListLock() : held_(g_names && WaitForSingleObject(g_names->list_mutex, INFINITE) != WAIT_FAILED) {}
+    ListLock() : names_(g_names), held_(names_ && WaitForSingleObject(names_->list_mutex, INFINITE) != WAIT_FAILED) {}
     ~ListLock() {
-        if (held_) ReleaseMutex(g_names->list_mutex);
+        if (held_) ReleaseMutex(names_->list_mutex);
     }
     ListLock(const ListLock&) = delete;
     ListLock& operator=(const ListLock&) = delete;
     explicit operator bool() const { return held_; }
 
 private:
+    SharedNames* names_;
     bool held_;
 };
 

@@ -194,6 +194,19 @@ void catch_ends() {
 
 }  // namespace roadsum::capture
 
+namespace roadsum {
+
+std::uint32_t CaughtExceptionRaiseAddress() {
+    try {
+        const std::optional<TRaiseRecord> record = capture::FindRaiseRecord(std::current_exception());
+        return record ? record->Address : 0;
+    } catch (...) {
+        return 0;
+    }
+}
+
+}  // namespace roadsum
+
 using namespace roadsum::capture;
 
 extern "C" __attribute__((noinline)) void __wrap___cxa_throw(void* object, void* type, void* destroy) {

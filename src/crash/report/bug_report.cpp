@@ -1,7 +1,5 @@
 #include "crash/report/bug_report.h"
 
-#include <chrono>
-
 #include "crash/report/header_values.h"
 
 namespace roadsum {
@@ -32,46 +30,18 @@ std::uint32_t TBugReport::CallstackCrc(int index) const {
 std::string TBugReport::Text() const { return text_.Text(*header_, *sections_); }
 
 void TBugReport::MarkComplete(std::uint32_t crc1, std::uint32_t crc2, std::uint32_t crc3) {
-    std::vector<std::function<void()>> waiting;
     {
         std::lock_guard guard(lock_);
         crcs_[0] = crc1, crcs_[1] = crc2, crcs_[2] = crc3;
     }
     header_->Add(kCallstackCrcLabel, callstack_crc_text(crc1, crc2, crc3));
-    {
-        std::lock_guard guard(lock_);
-        complete_ = true;
-        waiting.swap(on_complete_);
-    }
-    finished_.notify_all();
-    for (auto& then : waiting) then();
+    done_.MarkComplete();
 }
 
-void TBugReport::WhenComplete(std::function<void()> then) {
-    {
-        std::lock_guard guard(lock_);
-        if (!complete_) {
-            on_complete_.push_back(std::move(then));
-            return;
-        }
-    }
-    then();
-}
-
-bool TBugReport::WaitComplete(std::uint32_t milliseconds) const {
-    std::unique_lock guard(lock_);
-    finished_.wait_for(guard, std::chrono::milliseconds(milliseconds), [&] { return complete_ || stopped_; });
-    return complete_;
-}
-
+void TBugReport::WhenComplete(std::function<void()> then) { done_.WhenComplete(std::move(then)); }
+void TBugReport::WhenFinished(std::function<void()> then) { done_.WhenFinished(std::move(then)); }
+bool TBugReport::WaitComplete(std::uint32_t milliseconds) const { return done_.Wait(milliseconds); }
 void TBugReport::Abort() { abort_ = true; }
-
-void TBugReport::MarkStopped() {
-    {
-        std::lock_guard guard(lock_);
-        stopped_ = true;
-    }
-    finished_.notify_all();
-}
+void TBugReport::MarkStopped() { done_.MarkStopped(); }
 
 }  // namespace roadsum

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -12,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "crash/common/completion_latch.h"
 #include "crash/report/register_sections.h"
 #include "crash/report/report_header.h"
 #include "crash/settings/report_text.h"
@@ -53,11 +53,13 @@ public:
     // The whole text, made again only after a change.
     std::string Text() const;
 
-    bool Complete() const { return complete_.load(); }
+    bool Complete() const { return done_.Complete(); }
     // Marks the report complete with its checksums, and runs what waited for that.
     void MarkComplete(std::uint32_t crc1, std::uint32_t crc2, std::uint32_t crc3);
     // Runs `then` once the report is complete (at once when it is).
     void WhenComplete(std::function<void()> then);
+    // Runs `then` once the completion has ended, complete or stopped (at once when it has).
+    void WhenFinished(std::function<void()> then);
     // False when the report did not become complete in time or its completion was stopped.
     bool WaitComplete(std::uint32_t milliseconds) const;
 
@@ -76,15 +78,12 @@ private:
     Ref<INXFields> sections_;
     mutable ReportTextCache text_;
 
-    std::atomic<bool> complete_{false};
+    CompletionLatch done_;
     std::atomic<bool> abort_{false};
     const std::atomic<bool>* external_abort_;
     mutable std::mutex lock_;
-    mutable std::condition_variable finished_;
-    bool stopped_ = false;
     std::uint32_t crcs_[3] = {0, 0, 0};
     std::vector<TThreadReportRecord> threads_;
-    std::vector<std::function<void()>> on_complete_;
 };
 
 }  // namespace roadsum

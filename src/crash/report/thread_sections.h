@@ -6,30 +6,12 @@
 #include <string>
 #include <string_view>
 
-#include "crash/stack/stack_trace_types.h"
+#include "crash/stack/thread_stack_record.h"
 
 namespace roadsum {
 
-// One thread as a report lists it.
-struct TThreadReportRecord {
-    std::string Title;  // of its section
-    std::uint32_t ThreadId = 0;
-    std::string Name;       // registered name ("main thread"), may be empty
-    std::string ClassName;  // of the thread object that created it, may be empty
-    std::uint32_t TopAddress = 0;  // shown as the top entry
-    bool Crashing = false;
-    bool External = false;  // the crash came from the processor or the system
-    std::uint32_t StackLow = 0, StackHigh = 0;
-    std::uint32_t ThreadFunction = 0;  // shown as the outermost entry
-    std::uint32_t FramePointer = 0;
-    bool RuntimeTerminated = false;  // ended by the other compiler's exception run-time
-    PreparedStackRef PreparedStack;    // candidates recorded where the exception was raised
-    std::uint32_t CreatorThreadId = 0;  // 0 when not known
-    std::string CreatorTitle;
-    bool Suspended = false;
-    int Priority = 0;  // 0 is normal
-    bool OwnModule = false;  // created by a module that carries the reporter: counts for the checksum of all stacks
-};
+// The report's name for the record of one listed thread.
+using TThreadReportRecord = TThreadStackRecord;
 
 // "main thread ($1A4)", "thread $2C8 (TRotateThread)".
 std::string thread_title(std::uint32_t thread_id, std::string_view name, std::string_view class_name);

@@ -31,9 +31,6 @@ void keep(const INVForm& form, const EditedFile& file) {
     g_files[&form] = file;
 }
 
-// The image's picture area is the size it asks for; the border lies around it.
-const std::uint32_t kBackground = rgb_pixel(0xFF, 0xFF, 0xFF);
-
 void show(INVForm& form, const std::shared_ptr<INVBitmap>& picture) {
     const std::shared_ptr<INVImage> image = form.Image("ScrShotImg");
     if (!image || !picture) return;
@@ -41,7 +38,7 @@ void show(INVForm& form, const std::shared_ptr<INVBitmap>& picture) {
         image->SetBitmap(std::make_shared<PixelImage>(picture->Pixels()));
         return;
     }
-    image->SetBitmap(std::make_shared<PixelImage>(FitPicture(*picture, image->Width(), image->Height(), kBackground)));
+    image->SetBitmap(std::make_shared<PixelImage>(FitPicture(*picture, image->Width(), image->Height(), kScreenshotMargin)));
 }
 
 void clicked(INVForm& form, ScreenshotEditing& editing, INXException& report) {

@@ -41,6 +41,8 @@ void ScreenshotFormEvent(INVForm& form, int action, INVItem* item, INXException*
 // The picture shown in an image of width × height: zoomed to fit with its proportions kept,
 // centred on `background`.
 PixelImage FitPicture(const INVBitmap& picture, int width, int height, std::uint32_t background);
+// Around the screenshot on the page: grey, so that a screenshot's own white edges show.
+inline constexpr std::uint32_t kScreenshotMargin = rgb_pixel(0xA0, 0xA0, 0xA0);
 
 // The handler the page resource names; it edits through what is set here (none: clicking the
 // picture only beeps where that can be done).

@@ -275,7 +275,7 @@ TEST_F(ReportAssistants, TheScreenshotPageShowsEditsAndTakesBackTheEditedPicture
     SetScreenshotEditing(nullptr);
     EXPECT_EQ(host_.shown, (Pages{"ContactForm", "DetailsForm", "ScrShotForm"}));
     EXPECT_EQ(shown_centre, rgb_pixel(0, 0, 255));
-    EXPECT_EQ(shown_corner, rgb_pixel(255, 255, 255));
+    EXPECT_EQ(shown_corner, kScreenshotMargin);
     EXPECT_EQ(shown_after_edit, rgb_pixel(255, 0, 0));
     EXPECT_EQ(report_->Screenshot(), edited);
     EXPECT_FALSE(report_->AppendScreenshot());

@@ -113,13 +113,15 @@ TEST_F(AssistantWindows, ContactPageHoldsBackBadAddressesAndRemembersOrForgetsTh
     // Another report: the page comes filled from the registry; unticking forgets both values.
     report_ = new_report();
     std::string name_seen, email_seen;
-    bool ticked = false;
+    bool ticked = false, continue_focused = false;
     {
         User user([&](User& u) {
             if (!u.wait_for_page(page(0))) return;
             name_seen = text_of(item(0, "NameEdit"));
             email_seen = text_of(item(0, "EmailEdit"));
             ticked = page(0).CheckBox("MemCheck")->Checked();
+            continue_focused = u.focus() == item(0, "ContinueBtn");
+            u.save_picture("assistants-contact-remembered.bmp");
             u.click(item(0, "MemCheck"));
             SendMessageA(item(0, "ContinueBtn"), BM_CLICK, 0, 0);
             if (!u.wait_for_page(page(1))) return;
@@ -130,6 +132,7 @@ TEST_F(AssistantWindows, ContactPageHoldsBackBadAddressesAndRemembersOrForgetsTh
     EXPECT_EQ(name_seen, "Jane Doe");
     EXPECT_EQ(email_seen, "jane@example.com");
     EXPECT_TRUE(ticked);
+    EXPECT_TRUE(continue_focused);
     EXPECT_EQ(remembered("RememberName"), std::nullopt);
     EXPECT_EQ(remembered("RememberEmail"), std::nullopt);
 }

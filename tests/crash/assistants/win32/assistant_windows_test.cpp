@@ -203,8 +203,12 @@ TEST_F(AssistantWindows, ScreenshotEditedOnDiskComesBackOnThePageAndGoesAlong) {
             reloaded = User::wait_for([&] { return report_->Screenshot()->Pixels() == edited; }, 10000);
             waited = GetTickCount() - clicked;
             file_while_shown = GetFileAttributesA(shown_file.c_str()) != INVALID_FILE_ATTRIBUTES;
-            u.save_picture("assistants-screenshot-edited.bmp");
-            after = testing::client_pixel(u.page(), u.picture, centre.x, centre.y);
+            // The page shows it once it has zoomed and painted it.
+            User::wait_for([&] {
+                u.save_picture("assistants-screenshot-edited.bmp");
+                after = testing::client_pixel(u.page(), u.picture, centre.x, centre.y);
+                return after == rgb_pixel(200, 0, 0);
+            });
             u.click(item(0, "AttachCheck"));
             SendMessageA(item(0, "ContinueBtn"), BM_CLICK, 0, 0);
         });

@@ -157,6 +157,9 @@ public:
     void SetScreenshot(std::shared_ptr<INVBitmap> screenshot) override;
     bool AppendScreenshot() const override { return append_screenshot_.load(); }
     void SetAppendScreenshot(bool append) override { append_screenshot_ = append; }
+    // Sending marks a report it delivered (an automatic save may then be skipped).
+    void MarkSent() { sent_ = true; }
+    bool Sent() const { return sent_.load(); }
 
     // The completion marks the report complete; `then` runs once it is (at once if it is).
     void MarkComplete();
@@ -175,6 +178,7 @@ private:
     std::atomic<bool> complete_{false};
     std::atomic<bool> abort_{false};
     std::atomic<bool> append_screenshot_{true};
+    std::atomic<bool> sent_{false};
 
     mutable std::mutex lock_;
     mutable std::condition_variable completed_;

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -25,6 +26,8 @@
 #include "crash/stack/thread_stack_record.h"
 
 namespace roadsum {
+
+class INVBitmap;
 
 
 class INXException : public virtual INXSettings {
@@ -68,6 +71,13 @@ public:
     virtual bool WaitComplete(std::uint32_t milliseconds) const = 0;
     // Stops the completion between its steps.
     virtual void AbortCompletion() = 0;
+
+    // The screenshot taken for the report (null: none), and whether it goes along when the
+    // report is sent or saved.
+    virtual std::shared_ptr<INVBitmap> Screenshot() const = 0;
+    virtual void SetScreenshot(std::shared_ptr<INVBitmap> screenshot) = 0;
+    virtual bool AppendScreenshot() const = 0;
+    virtual void SetAppendScreenshot(bool append) = 0;
 };
 
 // Everything a report object is made from.
@@ -132,6 +142,10 @@ public:
     void AbortCompletion() override { abort_ = true; }
     const std::atomic<bool>& AbortFlag() const { return abort_; }
 
+    std::shared_ptr<INVBitmap> Screenshot() const override;
+    void SetScreenshot(std::shared_ptr<INVBitmap> screenshot) override;
+    bool AppendScreenshot() const override { return append_screenshot_.load(); }
+    void SetAppendScreenshot(bool append) override { append_screenshot_ = append; }
     // Sending marks a report it delivered (an automatic save may then be skipped).
     void MarkSent() { sent_ = true; }
     bool Sent() const { return sent_.load(); }
@@ -142,6 +156,7 @@ public:
 
 protected:
     std::optional<std::string> ReportVariable(TextVariable variable) const override;
+    std::optional<bool> ReportHasScreenshot() const override { return Screenshot() != nullptr; }
 
 private:
     TReportParams params_;
@@ -151,6 +166,7 @@ private:
     std::atomic<bool> can_continue_;
     CompletionLatch done_;
     std::atomic<bool> abort_{false};
+    std::atomic<bool> append_screenshot_{true};
     std::atomic<bool> sent_{false};
 
     mutable std::mutex lock_;
@@ -160,6 +176,7 @@ private:
     Ref<TReportFields> fields_;
     Ref<TReportFields> sections_;
     mutable ReportTextCache text_;
+    std::shared_ptr<INVBitmap> screenshot_;
 };
 
 }  // namespace roadsum

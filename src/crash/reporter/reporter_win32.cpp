@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "crash/assistants/install_assistants_win32.h"
 #include "crash/debuginfo/map_file_win32.h"
 #include "crash/report/exception_report_win32.h"
 #include "crash/reporter/debug_info_preload_win32.h"
@@ -40,6 +41,7 @@ void StartReporter() {
 
     // ---- The rooms above the report install their parts here, one line each, before capture
     // ---- starts: the exception box, the assistants, sending.
+    InstallAssistants();
 
     StartCrashReporter();
     // After capture: the reading thread is named in capture's thread list as the reporter's own.

@@ -97,11 +97,24 @@ using TAssistantRunner =
     std::function<TAssistantResult(TCrashException& report, const std::string& name, void* owner)>;
 void SetAssistantRunner(TAssistantRunner runner);
 
+// AutoSend: sends a complete report, hidden and in the background; called in the thread that
+// completed it.
+using TAutomaticSender = std::function<void(TCrashException& report)>;
+void SetAutomaticSender(TAutomaticSender sender);
+
 // A send, save or print the user asks for (the box's buttons): the action handlers, the
 // matching assistant, then the registered doer. False when nothing carried it out.
 bool RunReportAction(TCrashException& report, TActionCode action, void* owner);
 // The named assistant alone (a filter group that shows only its assistant).
 TAssistantResult RunAssistant(TCrashException& report, const std::string& name, void* owner);
+
+// The reporter's temporary folder (".noxExcept" in the system's, made when missing), ending in
+// a backslash; each handling clears it. Empty when the system names no temporary folder.
+std::string ReporterTempFolder();
+
+// The loader lock or the process environment lock stays held (by this thread, or by another
+// for 250 ms): mail clients, printing and dialogs are not started then.
+bool ProcessIsBlocked();
 
 // The watchdog's current wait for an answer in milliseconds; 0 when it does not run.
 std::uint32_t FreezeWatchInterval();

@@ -141,6 +141,38 @@ void TCrashException::WhenComplete(std::function<void()> then) {
     then();
 }
 
+void TCrashException::BeginSending() {
+    std::lock_guard guard(lock_);
+    ++sending_;
+}
+
+void TCrashException::EndSending(bool sent) {
+    std::vector<std::function<void()>> then;
+    {
+        std::lock_guard guard(lock_);
+        if (sent) sent_ = true;
+        if (sending_ > 0 && --sending_ == 0) then.swap(after_sends_);
+    }
+    sends_done_.notify_all();
+    for (auto& f : then) f();
+}
+
+bool TCrashException::WaitSendsDone(std::uint32_t milliseconds) const {
+    std::unique_lock guard(lock_);
+    return sends_done_.wait_for(guard, std::chrono::milliseconds(milliseconds), [&] { return sending_ == 0; });
+}
+
+void TCrashException::WhenSendsDone(std::function<void()> then) {
+    {
+        std::lock_guard guard(lock_);
+        if (sending_ > 0) {
+            after_sends_.push_back(std::move(then));
+            return;
+        }
+    }
+    then();
+}
+
 std::optional<std::string> TCrashException::ReportVariable(TextVariable variable) const {
     switch (variable) {
         case TextVariable::ExceptClass: return ExceptClass();

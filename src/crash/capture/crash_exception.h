@@ -147,6 +147,21 @@ public:
     void MarkComplete();
     void WhenComplete(std::function<void()> then);
 
+    // Sends of this report from their start to their end (in the caller or a background
+    // thread); the report counts as sent once one of them succeeded.
+    void BeginSending();
+    void EndSending(bool sent);
+    bool Sent() const { return sent_.load(); }
+    // False when a send was still under way after the time.
+    bool WaitSendsDone(std::uint32_t milliseconds) const;
+    // Runs `then` once no send is under way (at once when none is).
+    void WhenSendsDone(std::function<void()> then);
+
+    // The report is in the report file: a copy of that file that goes along with a send
+    // holds it already.
+    void MarkSaved() { saved_ = true; }
+    bool Saved() const { return saved_.load(); }
+
 protected:
     std::optional<std::string> ReportVariable(TextVariable variable) const override;
 
@@ -158,6 +173,8 @@ private:
     std::atomic<bool> can_continue_;
     std::atomic<bool> complete_{false};
     std::atomic<bool> abort_{false};
+    std::atomic<bool> sent_{false};
+    std::atomic<bool> saved_{false};
 
     mutable std::mutex lock_;
     mutable std::condition_variable completed_;
@@ -165,6 +182,9 @@ private:
     FilterDecision decision_;
     std::vector<TThreadStackRecord> threads_;
     std::vector<std::function<void()>> on_complete_;
+    int sending_ = 0;
+    mutable std::condition_variable sends_done_;
+    std::vector<std::function<void()>> after_sends_;
     Ref<TReportFields> fields_;
     Ref<TReportFields> sections_;
 };

@@ -202,4 +202,6 @@ void HandleException(const THandleExceptionArgs& args) {
     capture::Enter(args);
 }
 
+bool ProcessIsBlocked() { return ProcessBlocked(capture::SystemLocks(), GetCurrentThreadId()); }
+
 }  // namespace roadsum

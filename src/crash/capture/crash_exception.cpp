@@ -173,6 +173,17 @@ void TCrashException::WhenSendsDone(std::function<void()> then) {
     then();
 }
 
+std::shared_ptr<INVBitmap> TCrashException::Screenshot() const {
+    std::lock_guard guard(lock_);
+    return screenshot_;
+}
+
+// An edited screenshot replaces the one taken while the send thread may hold the old one.
+void TCrashException::SetScreenshot(std::shared_ptr<INVBitmap> screenshot) {
+    std::lock_guard guard(lock_);
+    screenshot_ = std::move(screenshot);
+}
+
 std::optional<std::string> TCrashException::ReportVariable(TextVariable variable) const {
     switch (variable) {
         case TextVariable::ExceptClass: return ExceptClass();

@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -23,6 +24,8 @@
 #include "crash/settings/report_fields.h"
 
 namespace roadsum {
+
+class INVBitmap;
 
 // One reported thread as the report completion traces it.
 struct TThreadStackRecord {
@@ -79,6 +82,13 @@ public:
     virtual bool WaitComplete(std::uint32_t milliseconds) const = 0;
     // Stops the completion between its steps.
     virtual void AbortCompletion() = 0;
+
+    // The screenshot taken for the report (null: none), and whether it goes along when the
+    // report is sent or saved.
+    virtual std::shared_ptr<INVBitmap> Screenshot() const = 0;
+    virtual void SetScreenshot(std::shared_ptr<INVBitmap> screenshot) = 0;
+    virtual bool AppendScreenshot() const = 0;
+    virtual void SetAppendScreenshot(bool append) = 0;
 };
 
 // Everything a report object is made from.
@@ -143,6 +153,11 @@ public:
     void AbortCompletion() override { abort_ = true; }
     const std::atomic<bool>& AbortFlag() const { return abort_; }
 
+    std::shared_ptr<INVBitmap> Screenshot() const override;
+    void SetScreenshot(std::shared_ptr<INVBitmap> screenshot) override;
+    bool AppendScreenshot() const override { return append_screenshot_.load(); }
+    void SetAppendScreenshot(bool append) override { append_screenshot_ = append; }
+
     // The completion marks the report complete; `then` runs once it is (at once if it is).
     void MarkComplete();
     void WhenComplete(std::function<void()> then);
@@ -164,6 +179,7 @@ public:
 
 protected:
     std::optional<std::string> ReportVariable(TextVariable variable) const override;
+    std::optional<bool> ReportHasScreenshot() const override { return Screenshot() != nullptr; }
 
 private:
     TReportParams params_;
@@ -175,6 +191,7 @@ private:
     std::atomic<bool> abort_{false};
     std::atomic<bool> sent_{false};
     std::atomic<bool> saved_{false};
+    std::atomic<bool> append_screenshot_{true};
 
     mutable std::mutex lock_;
     mutable std::condition_variable completed_;
@@ -187,6 +204,7 @@ private:
     std::vector<std::function<void()>> after_sends_;
     Ref<TReportFields> fields_;
     Ref<TReportFields> sections_;
+    std::shared_ptr<INVBitmap> screenshot_;
 };
 
 // The report text from its header fields and sections: each label padded to the longest,

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "crash/capture/report_completion.h"
+#include "crash/capture/report_screenshot.h"
 #include "crash/stack/stack_trace_win32.h"
 
 namespace roadsum::capture {
@@ -161,7 +162,7 @@ public:
     std::uint64_t NowSeconds() override { return seconds_since_1601(); }
     void PauseThreads(TCrashException& report) override { PauseProgramThreads(report.CrashedThreadId()); }
     void ResumeThreads() override { ResumeProgramThreads(); }
-    void StartScreenshot(TCrashException&) override {}
+    void StartScreenshot(TCrashException& report) override { TakeReportScreenshot(report); }
     void StartReport(TCrashException& report) override {
         // A report made in the failing thread of a blocked process is completed right there.
         CompleteReport(Ref<TCrashException>(&report), GetCurrentThreadId() == HandlingThreadId(), false);

@@ -27,6 +27,8 @@ SendRequest report_send_request(TCrashException& report, HWND owner, bool hidden
     request.report = {header->Find("exception class").value_or(""), header->Find("exception message").value_or(""),
                       report.ReportText()};
     request.settings = Ref<INXSettings>(static_cast<INXSettings*>(&report));
+    // The screenshot page may have taken it off the report, or an editor changed it.
+    if (report.AppendScreenshot()) request.screenshot = report.Screenshot();
     request.report_saved = report.Saved();
     request.report_file = AutoSaveReportPath(report);
     request.owner = owner;

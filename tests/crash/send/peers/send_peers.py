@@ -340,8 +340,12 @@ def main():
         parts = list(by_subject[subject][1].iter_parts())
         with open(os.path.join(args.work, f"expected-attachment-{subject}.txt"), "rb") as f:
             expected = f.read()
-        if [p.get_filename() for p in parts[1:]] != ["bugreport.txt"]:
+        # Only AutoSend's report keeps its screenshot; the others' was taken off.
+        names = ["bugreport.txt", "shot.png"] if subject == "auto-send" else ["bugreport.txt"]
+        if [p.get_filename() for p in parts[1:]] != names:
             fault(f"{subject}: attachments {[p.get_filename() for p in parts[1:]]}")
+        elif len(parts) > 2 and not parts[2].get_payload(decode=True).startswith(b"\x89PNG\r\n\x1a\n"):
+            fault(f"{subject}: the screenshot is no PNG")
         elif parts[1].get_payload(decode=True) != expected:
             fault(f"{subject}: the report file copy arrived as {parts[1].get_payload(decode=True)!r}")
     unexpected = sorted(set(by_subject) - {"smtp-auth", "direct", "request-EConvertError"} - report_mails)

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "crash/capture/capture_win32.h"
+#include "crash/picture/bitmap.h"
 #include "crash/send/report_sending_win32.h"
 #include "capture_fakes.h"
 
@@ -156,6 +157,9 @@ TEST_F(ReportSending, TheSendActionAttachesTheReportFileWithTheReportMergedIn) {
         const Ref<TCrashException> report = complete_report(world);
         if (c.in_file != kNone) write_file(file, report_text);
         if (c.in_file == kSavedItself) report->MarkSaved();
+        // The screenshot page took the screenshot off.
+        report->SetScreenshot(std::make_shared<TINVBitmap>(PixelImage(64, 48, 0x00336699)));
+        report->SetAppendScreenshot(false);
         if (!c.attached.empty()) write_file(peer_dir() + "expected-attachment-" + c.subject + ".txt", c.attached);
 
         EXPECT_EQ(RunReportAction(*report, acSend, nullptr), c.sent) << c.subject;
@@ -176,8 +180,10 @@ TEST_F(ReportSending, AutoSendGoesHiddenInTheBackgroundAndNeverSaysItFailed) {
         testing::CaptureWorld world(settings_for(subject, port, "MailViaMapi = true\nMailViaMailto = true\nMailAddr = \"\"\nBugRepFile = " +
                                                                      quoted(file) + "\nAutoSend = true\n"));
         if (server_up) {
-            testing::CaptureWorld with_recipient(settings_for(subject, port, "BugRepFile = " + quoted(file) + "\n"));
+            testing::CaptureWorld with_recipient(settings_for(
+                subject, port, "BugRepFile = " + quoted(file) + "\nScrShotDepth = 204800\nScrShotSendAs = \"shot.png\"\n"));
             const Ref<TCrashException> report = complete_report(with_recipient);
+            report->SetScreenshot(std::make_shared<TINVBitmap>(PixelImage(64, 48, 0x00336699)));
             write_file(peer_dir() + "expected-attachment-" + subject + ".txt", report->ReportText() + "\r\n\r\n");
             send_report_automatically(*report);
             ASSERT_TRUE(report->WaitSendsDone(30000));

@@ -24,16 +24,8 @@ namespace {
 constexpr std::uint32_t kCompletionPatience = 60000;
 constexpr std::uint32_t kSendPatience = 60000;
 
-// What the rooms above capture registered.
-std::mutex g_parts_lock;
-std::map<int, TReportActionDoer> g_action_doers;
-TAssistantRunner g_assistant_runner;
-TAutomaticSender g_automatic_sender;
-
-TAutomaticSender automatic_sender() {
-    std::lock_guard lock(g_parts_lock);
-    return g_automatic_sender;
-}
+// AutoSend's sender, when the send room registered one.
+TAutomaticSender automatic_sender();
 
 std::atomic<std::uint64_t> g_report_number{0};
 
@@ -233,6 +225,19 @@ Ref<TCrashException> NewReport(TReportParams params, const TCrashSettings* setti
         SettingsOfAddress(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(params.ExceptAddress)));
     return make_ref<TCrashException>(*of_address, std::move(params));
 }
+
+namespace {
+// What the rooms above capture registered.
+std::mutex g_parts_lock;
+std::map<int, TReportActionDoer> g_action_doers;
+TAssistantRunner g_assistant_runner;
+TAutomaticSender g_automatic_sender;
+
+TAutomaticSender automatic_sender() {
+    std::lock_guard lock(g_parts_lock);
+    return g_automatic_sender;
+}
+}  // namespace
 
 THandlingFlow& Flow() {
     static Services* services = new Services;

@@ -102,6 +102,17 @@ void SetAssistantRunner(TAssistantRunner runner);
 using TAutomaticSender = std::function<void(TCrashException& report)>;
 void SetAutomaticSender(TAutomaticSender sender);
 
+// The report room's part in handling, registered at start-up like the doers above: starting
+// the report of a report object (its header at once; the rest in the background, or before
+// this returns when `background` is false, as in a blocked process; `all_threads` lists the
+// reporter's own threads too, as a trace of the whole process does), and the automatic save
+// into the report file (true when saved). Without it a report holds only what capture knows.
+struct TReportParts {
+    std::function<void(const Ref<TCrashException>& report, bool background, bool all_threads)> StartReport;
+    std::function<bool(TCrashException& report)> AutoSave;
+};
+void SetReportParts(TReportParts parts);
+
 // A send, save or print the user asks for (the box's buttons): the action handlers, the
 // matching assistant, then the registered doer. False when nothing carried it out.
 bool RunReportAction(TCrashException& report, TActionCode action, void* owner);
@@ -112,9 +123,9 @@ TAssistantResult RunAssistant(TCrashException& report, const std::string& name, 
 // a backslash; each handling clears it. Empty when the system names no temporary folder.
 std::string ReporterTempFolder();
 
-// The loader lock or the process environment lock stays held (by this thread, or by another
-// for 250 ms): mail clients, printing and dialogs are not started then.
-bool ProcessIsBlocked();
+// Whether the process is blocked now for work that needs the loader (a dialog): the loader
+// lock or the environment lock stays held by another thread, or is held by this one.
+bool ProcessBlockedNow();
 
 // The watchdog's current wait for an answer in milliseconds; 0 when it does not run.
 std::uint32_t FreezeWatchInterval();

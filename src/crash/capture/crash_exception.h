@@ -158,6 +158,10 @@ public:
     bool AppendScreenshot() const override { return append_screenshot_.load(); }
     void SetAppendScreenshot(bool append) override { append_screenshot_ = append; }
 
+    // Sending marks a report it delivered (an automatic save may then be skipped).
+    void MarkSent() { sent_ = true; }
+    bool Sent() const { return sent_.load(); }
+
     // The completion marks the report complete; `then` runs once it is (at once if it is).
     void MarkComplete();
     void WhenComplete(std::function<void()> then);
@@ -166,7 +170,6 @@ public:
     // thread); the report counts as sent once one of them succeeded.
     void BeginSending();
     void EndSending(bool sent);
-    bool Sent() const { return sent_.load(); }
     // False when a send was still under way after the time.
     bool WaitSendsDone(std::uint32_t milliseconds) const;
     // Runs `then` once no send is under way (at once when none is).

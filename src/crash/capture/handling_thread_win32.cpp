@@ -197,11 +197,11 @@ void Enter(const THandleExceptionArgs& args) {
 
 namespace roadsum {
 
+bool ProcessBlockedNow() { return ProcessBlocked(capture::SystemLocks(), GetCurrentThreadId()); }
+
 void HandleException(const THandleExceptionArgs& args) {
     capture::ReporterWork inside;
     capture::Enter(args);
 }
-
-bool ProcessIsBlocked() { return ProcessBlocked(capture::SystemLocks(), GetCurrentThreadId()); }
 
 }  // namespace roadsum

@@ -24,10 +24,24 @@ namespace {
 constexpr std::uint32_t kCompletionPatience = 60000;
 constexpr std::uint32_t kSendPatience = 60000;
 
-// AutoSend's sender, when the send room registered one.
-TAutomaticSender automatic_sender();
-
 std::atomic<std::uint64_t> g_report_number{0};
+
+// What the rooms above capture registered.
+std::mutex g_parts_lock;
+std::map<int, TReportActionDoer> g_action_doers;
+TAssistantRunner g_assistant_runner;
+TReportParts g_report_parts;
+TAutomaticSender g_automatic_sender;
+
+TReportParts report_parts() {
+    std::lock_guard lock(g_parts_lock);
+    return g_report_parts;
+}
+
+TAutomaticSender automatic_sender() {
+    std::lock_guard lock(g_parts_lock);
+    return g_automatic_sender;
+}
 
 LocalTime local_now() {
     SYSTEMTIME t;
@@ -188,7 +202,9 @@ public:
     TAssistantResult RunAssistant(TCrashException& report, const std::string& name, void* owner) override {
         return roadsum::RunAssistant(report, name, owner);
     }
-    void AutoSave(TCrashException&) override {}
+    void AutoSave(TCrashException& report) override {
+        if (const TReportParts parts = report_parts(); parts.AutoSave) parts.AutoSave(report);
+    }
     void CloseApplication() override { EndProcess(kCloseExitCode); }
     void RestartApplication(const TExceptionTimeRing& ring) override { RestartProcess(ring); }
     TMainThreadCaller* MainThread() override { return &MainThreadCaller(); }
@@ -226,19 +242,6 @@ Ref<TCrashException> NewReport(TReportParams params, const TCrashSettings* setti
     return make_ref<TCrashException>(*of_address, std::move(params));
 }
 
-namespace {
-// What the rooms above capture registered.
-std::mutex g_parts_lock;
-std::map<int, TReportActionDoer> g_action_doers;
-TAssistantRunner g_assistant_runner;
-TAutomaticSender g_automatic_sender;
-
-TAutomaticSender automatic_sender() {
-    std::lock_guard lock(g_parts_lock);
-    return g_automatic_sender;
-}
-}  // namespace
-
 THandlingFlow& Flow() {
     static Services* services = new Services;
     static THandlingFlow* flow = new THandlingFlow(*services, Handlers());
@@ -262,7 +265,10 @@ Ref<TCrashException> MakeReport(const THandlingRequest& request) {
 }
 
 void CompleteReport(const Ref<TCrashException>& report, bool background, bool all_threads) {
-    completion().Start(report, background, all_threads);
+    if (const TReportParts parts = report_parts(); parts.StartReport)
+        parts.StartReport(report, background, all_threads);
+    else
+        completion().Start(report, background, all_threads);
 }
 
 }  // namespace roadsum::capture
@@ -308,6 +314,11 @@ std::string ReporterTempFolder() {
 void SetAutomaticSender(TAutomaticSender sender) {
     std::lock_guard lock(capture::g_parts_lock);
     capture::g_automatic_sender = std::move(sender);
+}
+
+void SetReportParts(TReportParts parts) {
+    std::lock_guard lock(capture::g_parts_lock);
+    capture::g_report_parts = std::move(parts);
 }
 
 void SetAssistantRunner(TAssistantRunner runner) {

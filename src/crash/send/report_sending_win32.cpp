@@ -34,7 +34,7 @@ SendRequest report_send_request(TCrashException& report, HWND owner, bool hidden
     request.owner = owner;
     request.hidden = hidden;
     request.switches = g_switches;
-    request.switches.process_blocked = ProcessIsBlocked();
+    request.switches.process_blocked = ProcessBlockedNow();
     // The copy of the report file gets the report added under the file's own rules, so that a
     // report it holds already is counted there, not listed twice.
     ReportFileRules rules = report_file_rules(report);
@@ -61,7 +61,7 @@ void send_report_automatically(TCrashException& report) {
 }
 
 bool print_report_of(TCrashException& report, HWND owner) {
-    if (ProcessIsBlocked()) {
+    if (ProcessBlockedNow()) {
         MessageBeep(MB_OK);
         return false;
     }

@@ -215,11 +215,11 @@ private:
 TEST_F(ReportSending, PrintingAndMapiWaitWhileTheProcessIsBlocked) {
     testing::CaptureWorld world(settings_for("blocked", 1, "MailAsSmtpClient = false\nMailViaMapi = true\n"));
     const Ref<TCrashException> report = complete_report(world);
-    EXPECT_FALSE(ProcessIsBlocked());
+    EXPECT_FALSE(ProcessBlockedNow());
     {
         // Nothing here may show a window: another thread that touched the lock would wait.
         PebLockHeld blocked;
-        ASSERT_TRUE(ProcessIsBlocked());
+        ASSERT_TRUE(ProcessBlockedNow());
         EXPECT_FALSE(print_report_of(*report, nullptr)) << "no print dialog";
         EXPECT_TRUE(report_send_request(*report, nullptr, false).switches.process_blocked);
         // MAPI is the only method and would send silently to the recipient: left out, and no

@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "crash/report/exception_report_win32.h"
+#include "crash/send/report_sending_win32.h"
 
 namespace roadsum {
 
@@ -30,6 +31,7 @@ void StartReporter() {
 
     // ---- The rooms above the report install their parts here, one line each, before capture
     // ---- starts: the exception box, the assistants, sending.
+    InstallSending();
 
     StartCrashReporter();
 }

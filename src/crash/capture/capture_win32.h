@@ -97,6 +97,11 @@ using TAssistantRunner =
     std::function<TAssistantResult(TCrashException& report, const std::string& name, void* owner)>;
 void SetAssistantRunner(TAssistantRunner runner);
 
+// AutoSend: sends a complete report, hidden and in the background; called in the thread that
+// completed it.
+using TAutomaticSender = std::function<void(TCrashException& report)>;
+void SetAutomaticSender(TAutomaticSender sender);
+
 // The report room's part in handling, registered at start-up like the doers above: starting
 // the report of a report object (its header at once; the rest in the background, or before
 // this returns when `background` is false, as in a blocked process; `all_threads` lists the
@@ -117,6 +122,10 @@ TAssistantResult RunAssistant(TCrashException& report, const std::string& name, 
 // Where the C++ exception that this thread is handling now was thrown; 0 when it handles none
 // or its throw was not recorded. An internal error of a stack trace names this place.
 std::uint32_t CaughtExceptionRaiseAddress();
+
+// The reporter's temporary folder (".noxExcept" in the system's, made when missing), ending in
+// a backslash; each handling clears it. Empty when the system names no temporary folder.
+std::string ReporterTempFolder();
 
 // Whether the process is blocked now for work that needs the loader (a dialog): the loader
 // lock or the environment lock stays held by another thread, or is held by this one.

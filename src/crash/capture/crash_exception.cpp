@@ -64,6 +64,38 @@ bool TCrashException::WaitComplete(std::uint32_t milliseconds) const { return do
 void TCrashException::MarkComplete() { done_.MarkComplete(); }
 void TCrashException::WhenComplete(std::function<void()> then) { done_.WhenComplete(std::move(then)); }
 
+void TCrashException::BeginSending() {
+    std::lock_guard guard(lock_);
+    ++sending_;
+}
+
+void TCrashException::EndSending(bool sent) {
+    std::vector<std::function<void()>> then;
+    {
+        std::lock_guard guard(lock_);
+        if (sent) sent_ = true;
+        if (sending_ > 0 && --sending_ == 0) then.swap(after_sends_);
+    }
+    sends_done_.notify_all();
+    for (auto& f : then) f();
+}
+
+bool TCrashException::WaitSendsDone(std::uint32_t milliseconds) const {
+    std::unique_lock guard(lock_);
+    return sends_done_.wait_for(guard, std::chrono::milliseconds(milliseconds), [&] { return sending_ == 0; });
+}
+
+void TCrashException::WhenSendsDone(std::function<void()> then) {
+    {
+        std::lock_guard guard(lock_);
+        if (sending_ > 0) {
+            after_sends_.push_back(std::move(then));
+            return;
+        }
+    }
+    then();
+}
+
 std::shared_ptr<INVBitmap> TCrashException::Screenshot() const {
     std::lock_guard guard(lock_);
     return screenshot_;

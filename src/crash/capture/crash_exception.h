@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -154,6 +155,20 @@ public:
     void MarkComplete();
     void WhenComplete(std::function<void()> then);
 
+    // Sends of this report from their start to their end (in the caller or a background
+    // thread); the report counts as sent once one of them succeeded.
+    void BeginSending();
+    void EndSending(bool sent);
+    // False when a send was still under way after the time.
+    bool WaitSendsDone(std::uint32_t milliseconds) const;
+    // Runs `then` once no send is under way (at once when none is).
+    void WhenSendsDone(std::function<void()> then);
+
+    // The report is in the report file: a copy of that file that goes along with a send
+    // holds it already.
+    void MarkSaved() { saved_ = true; }
+    bool Saved() const { return saved_.load(); }
+
 protected:
     std::optional<std::string> ReportVariable(TextVariable variable) const override;
     std::optional<bool> ReportHasScreenshot() const override { return Screenshot() != nullptr; }
@@ -166,13 +181,17 @@ private:
     std::atomic<bool> can_continue_;
     CompletionLatch done_;
     std::atomic<bool> abort_{false};
-    std::atomic<bool> append_screenshot_{true};
     std::atomic<bool> sent_{false};
+    std::atomic<bool> saved_{false};
+    std::atomic<bool> append_screenshot_{true};
 
     mutable std::mutex lock_;
     std::uint32_t crcs_[3] = {0, 0, 0};
     FilterDecision decision_;
     std::vector<TThreadStackRecord> threads_;
+    int sending_ = 0;
+    mutable std::condition_variable sends_done_;
+    std::vector<std::function<void()>> after_sends_;
     Ref<TReportFields> fields_;
     Ref<TReportFields> sections_;
     mutable ReportTextCache text_;

@@ -111,7 +111,7 @@ void THandlingFlow::Run(const THandlingRequest& request) {
                                                   report->Get(keys::AutoRestart), Ring(), now)
                                    : ending_of(choice);
         End(*report, ending);
-        if (ending == TEnding::Continue && report->Get(keys::AutoSave)) services_.AutoSave(*report);
+        if (ending == TEnding::Continue) SaveAutomatically(*report, false);
     }
     if (paused) services_.ResumeThreads();
 }
@@ -120,11 +120,26 @@ void THandlingFlow::End(TCrashException& report, TEnding ending) {
     FireAction(report, ActionOf(ending));
     if (ending == TEnding::Continue) return;
     services_.WaitForAutomaticActions(report);
-    if (report.Get(keys::AutoSave)) services_.AutoSave(report);
+    SaveAutomatically(report, true);
     if (ending == TEnding::Close)
         services_.CloseApplication();
     else
         services_.RestartApplication(Ring());
+}
+
+void THandlingFlow::SaveAutomatically(TCrashException& report, bool process_ends) {
+    if (!report.Get(keys::AutoSave)) return;
+    const bool unless_sent = report.Get(keys::AutoSaveIfNotSent);
+    if (unless_sent && !process_ends) {
+        // A send still under way decides when it ends; the sender holds the report till then.
+        const Ref<TCrashException> held(&report);
+        report.WhenSendsDone([this, held] {
+            if (!held->Sent()) services_.AutoSave(*held);
+        });
+    } else if (!(unless_sent && report.Sent())) {
+        // A process that ends saves what is not sent by now rather than lose it.
+        services_.AutoSave(report);
+    }
 }
 
 bool THandlingFlow::FireAction(TCrashException& report, TActionCode action, void* owner) {

@@ -50,6 +50,7 @@ public:
     virtual void StartReport(TCrashException& report) = 0;
     // AutoSend and AutoClip, to run when the report is complete.
     virtual void RegisterAutomaticActions(TCrashException& report) = 0;
+    // Waits for the completion and the sends of the report (not for ever).
     virtual void WaitForAutomaticActions(TCrashException& report) = 0;
     // Shows the report as its filter group says (the box, or text on a console).
     virtual TBoxChoice ShowReport(TCrashException& report) = 0;
@@ -87,6 +88,8 @@ private:
     // Fires the exception handlers with the report's new phase; true when one handled it.
     bool FirePhase(TCrashException& report, TReportPhase phase);
     bool FireEvent(TCrashException& report, THandlerEvent event, int action);
+    // AutoSave, with AutoSaveIfNotSent only when the report was not sent.
+    void SaveAutomatically(TCrashException& report, bool process_ends);
 
     THandlingServices& services_;
     THandlerRegistry& handlers_;

@@ -1,7 +1,7 @@
 // The handling flow's services in this process: report objects with the settings of the
 // faulting module, their completion by the report room's registered part, showing a report
 // (the box when there is one, standard output in a console program), the automatic clipboard
-// copy and save, and the endings.
+// copy, sending and save, and the endings.
 #include "crash/capture/capture_internal_win32.h"
 
 #include <atomic>
@@ -16,8 +16,9 @@ namespace roadsum::capture {
 namespace {
 
 // How long the reporter waits at most for a report to become complete before it shows, saves
-// or closes without the rest.
+// or closes without the rest, and for its sends before it closes.
 constexpr std::uint32_t kCompletionPatience = 60000;
+constexpr std::uint32_t kSendPatience = 60000;
 
 std::atomic<std::uint64_t> g_report_number{0};
 
@@ -26,10 +27,16 @@ std::mutex g_parts_lock;
 std::map<int, TReportActionDoer> g_action_doers;
 TAssistantRunner g_assistant_runner;
 TReportParts g_report_parts;
+TAutomaticSender g_automatic_sender;
 
 TReportParts report_parts() {
     std::lock_guard lock(g_parts_lock);
     return g_report_parts;
+}
+
+TAutomaticSender automatic_sender() {
+    std::lock_guard lock(g_parts_lock);
+    return g_automatic_sender;
 }
 
 LocalTime local_now() {
@@ -57,10 +64,8 @@ void print_report(TCrashException& report) {
 class Services final : public THandlingServices {
 public:
     void ClearTempFolder() override {
-        char temp[MAX_PATH];
-        const DWORD n = GetTempPathA(sizeof temp, temp);
-        if (n == 0 || n >= sizeof temp) return;
-        const std::string folder = std::string(temp, n) + ".noxExcept\\";
+        const std::string folder = ReporterTempFolder();
+        if (folder.empty()) return;
         WIN32_FIND_DATAA found;
         HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
         if (search == INVALID_HANDLE_VALUE) return;
@@ -79,13 +84,21 @@ public:
         CompleteReport(Ref<TCrashException>(&report), GetCurrentThreadId() == HandlingThreadId(), false);
     }
     void RegisterAutomaticActions(TCrashException& report) override {
-        if (!report.Get(keys::AutoClip)) return;
-        TCrashException* r = &report;  // the completion holds the report while it calls this
-        report.WhenComplete([r] { CopyToClipboard(r->ReportText()); });
+        TCrashException* r = &report;  // the completion holds the report while it calls these
+        if (report.Get(keys::AutoClip)) report.WhenComplete([r] { CopyToClipboard(r->ReportText()); });
+        const TAutomaticSender send = report.Get(keys::AutoSend) ? automatic_sender() : nullptr;
+        if (!send) return;
+        // The send counts as under way from now, so that nobody who waits for the report's
+        // completion takes it for unsent before the sender has started.
+        report.BeginSending();
+        report.WhenComplete([r, send] {
+            send(*r);
+            r->EndSending(false);
+        });
     }
     void WaitForAutomaticActions(TCrashException& report) override {
-        if (report.Get(keys::AutoClip) || report.Get(keys::AutoSend) || report.Get(keys::AutoSave))
-            report.WaitComplete(kCompletionPatience);
+        if (!(report.Get(keys::AutoClip) || report.Get(keys::AutoSend) || report.Get(keys::AutoSave))) return;
+        if (report.WaitComplete(kCompletionPatience)) report.WaitSendsDone(kSendPatience);
     }
     TBoxChoice ShowReport(TCrashException& report) override {
         if (report.Decision().box_kind == 4) return TBoxChoice::ByRules;
@@ -190,6 +203,22 @@ namespace roadsum {
 void SetReportActionDoer(TActionCode action, TReportActionDoer doer) {
     std::lock_guard lock(capture::g_parts_lock);
     capture::g_action_doers[action] = std::move(doer);
+}
+
+std::string ReporterTempFolder() {
+    char temp[MAX_PATH + 1] = {};
+    const DWORD n = GetTempPathA(MAX_PATH, temp);
+    if (n == 0 || n > MAX_PATH) return {};
+    std::string folder(temp, n);
+    if (folder.back() != '\\') folder += '\\';
+    folder += ".noxExcept";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder + '\\';
+}
+
+void SetAutomaticSender(TAutomaticSender sender) {
+    std::lock_guard lock(capture::g_parts_lock);
+    capture::g_automatic_sender = std::move(sender);
 }
 
 void SetReportParts(TReportParts parts) {

@@ -5,6 +5,7 @@
 
 #include "crash/capture/capture_win32.h"
 #include "crash/common/scoped_handle_win32.h"
+#include "crash/common/text_lists.h"
 #include "crash/report/report_creation_win32.h"
 #include "crash/report/report_file_win32.h"
 #include "crash/report/report_threads_win32.h"
@@ -81,8 +82,12 @@ Ref<TBugReport> StartExceptionReport(const Ref<TCrashException>& exception, bool
 }
 
 bool SaveExceptionReport(TCrashException& exception, const std::string& file_name) {
-    const std::string path = file_name.empty() ? AutoSaveReportPath(exception) : file_name;
-    return SaveReportFile(path, exception.ReportText(), report_file_rules(exception));
+    const std::string report_file = AutoSaveReportPath(exception);
+    const std::string path = file_name.empty() ? report_file : file_name;
+    const bool saved = SaveReportFile(path, exception.ReportText(), report_file_rules(exception));
+    // A copy of the report file that goes along with a later send holds the report then.
+    if (saved && equal_ignoring_case(path, report_file)) exception.MarkSaved();
+    return saved;
 }
 
 }  // namespace roadsum

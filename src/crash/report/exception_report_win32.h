@@ -18,7 +18,8 @@ Ref<TBugReport> StartExceptionReport(const Ref<TCrashException>& exception, bool
                                      bool with_reporter_threads = false);
 
 // Saves the exception's report text under its settings' rules (into the file named, else the
-// automatic save's); false when it was not saved.
+// automatic save's); false when it was not saved. Saved into the report file, the exception
+// is marked saved.
 bool SaveExceptionReport(TCrashException& exception, const std::string& file_name = {});
 
 // The capture's thread-name list as the report reads it.

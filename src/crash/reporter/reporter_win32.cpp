@@ -8,6 +8,7 @@
 #include "crash/reporter/debug_info_preload_win32.h"
 #include "crash/settings/settings_stream.h"
 #include "crash/stack/stack_trace_win32.h"
+#include "crash/send/report_sending_win32.h"
 
 namespace roadsum {
 
@@ -42,6 +43,7 @@ void StartReporter() {
     // ---- The rooms above the report install their parts here, one line each, before capture
     // ---- starts: the exception box, the assistants, sending.
     InstallAssistants();
+    InstallSending();
 
     StartCrashReporter();
     // After capture: the reading thread is named in capture's thread list as the reporter's own.

@@ -21,7 +21,7 @@ SendResult run_send_methods(const INXSettings& settings, bool hidden, SendMethod
         is_online())
         sent = methods.SendThroughServer();
     // Without recipients MAPI can only ask the user, which a hidden send never does.
-    if (!sent && settings.Get(keys::MailViaMapi) && (has_recipients || !hidden)) {
+    if (!sent && settings.Get(keys::MailViaMapi) && (has_recipients || !hidden) && !switches.process_blocked) {
         const SendResult mapi = methods.SendByMapi();
         if (mapi == SendResult::Cancelled) return mapi;
         sent = mapi == SendResult::Sent;

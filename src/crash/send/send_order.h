@@ -27,11 +27,13 @@ public:
 
 struct SendSwitches {
     bool online_check = true;  // off: the machine counts as online
+    // The loader lock stays held: MAPI would hang in the mail client's loading, so it is left out.
+    bool process_blocked = false;
 };
 
 // HTTP upload, direct delivery, the SMTP server (each when set up and online, each later one
 // only when the earlier failed), then MAPI (hidden only with recipients, so it sends without
-// a window), then mailto (not when hidden). When nothing went and the request is not hidden,
+// a window; never while the process is blocked), then mailto (not when hidden). When nothing went and the request is not hidden,
 // SendFailMsg is shown; a user's MAPI cancel shows nothing.
 SendResult run_send_methods(const INXSettings& settings, bool hidden, SendMethods& methods,
                             const SendSwitches& switches = {});

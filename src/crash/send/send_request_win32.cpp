@@ -3,6 +3,7 @@
 #include <process.h>
 
 #include "crash/archive/zip_win32.h"
+#include "crash/capture/capture_win32.h"
 #include "crash/send/attachment_preparation.h"
 #include "crash/send/desktop_methods_win32.h"
 #include "crash/send/mail_addresses.h"
@@ -24,13 +25,9 @@ std::wstring wide(const std::string& text) {
 class Win32Workspace final : public AttachmentWorkspace {
 public:
     Win32Workspace(const SendCollaborators& with, const INVBitmap* screenshot) : with_(with), screenshot_(screenshot) {}
-    std::string TemporaryFolder() override {
-        char path[MAX_PATH + 1] = {};
-        const DWORD length = GetTempPathA(MAX_PATH, path);
-        std::string folder(path, length <= MAX_PATH ? length : 0);
-        if (!folder.empty() && folder.back() != '\\') folder += '\\';
-        return folder;
-    }
+    // The reporter's own folder, which each handling clears: the copies never meet the user's
+    // files of the same names.
+    std::string TemporaryFolder() override { return ReporterTempFolder(); }
     bool Exists(const std::string& path) override {
         const DWORD attributes = GetFileAttributesA(path.c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -187,6 +184,7 @@ SendResult send_now(const SendRequest& request) {
     if (!prepared.screenshot_file.empty() && (sent || (result == SendResult::Failed && !settings.Get(keys::MailViaMapi))))
         DeleteFileA(prepared.screenshot_file.c_str());
     if (sent && prepared.delete_report_file) DeleteFileA(request.report_file.c_str());
+    if (request.finished) request.finished(result);
     return result;
 }
 
@@ -203,8 +201,11 @@ void show_send_failure(HWND owner, const INXSettings& settings) {
 }
 
 SendResult send_report(const SendRequest& request) {
-    if (!request.settings) return SendResult::Failed;
-    if (!request.background || request.in_thread) return send_now(request);
+    if (!request.settings) {
+        if (request.finished) request.finished(SendResult::Failed);
+        return SendResult::Failed;
+    }
+    if (!request.background || request.in_thread || request.switches.process_blocked) return send_now(request);
     auto copy = std::make_unique<SendRequest>(request);
     copy->in_thread = true;
     copy->thread = nullptr;

@@ -36,11 +36,14 @@ struct SendRequest {
     bool hidden = false;               // no user interface at all
     Ref<INXSettings> settings;
     SendCollaborators with;
-    SendSwitches switches;
+    SendSwitches switches;  // with process_blocked no background thread is started either
+    // Told the result where the send ends (in the background thread, when there is one).
+    std::function<void(SendResult)> finished;
 };
 
-// Sent, failed or cancelled (MAPI only). In the background the request is copied into a new
-// thread and the call answers Sent at once.
+// Sent, failed or cancelled (MAPI only). In the background (not from a background thread, not
+// while the process is blocked) the request is copied into a new thread and the call answers
+// Sent at once.
 SendResult send_report(const SendRequest& request);
 
 // The message box of SendFailMsg, with the error icon, owned by the owner window.

@@ -63,6 +63,7 @@ public:
     TAssistantResult assistant = TAssistantResult::NotShown;
     bool complete_at_start = true;
     std::function<void()> on_make;  // runs when a report is made (a failure, say)
+    std::function<void(TCrashException&)> on_show;  // runs while the report is shown (a send, say)
     Ref<TCrashException> last;
 
     void ClearTempFolder() override { log.push_back("clear temp"); }
@@ -86,8 +87,9 @@ public:
     }
     void RegisterAutomaticActions(TCrashException&) override { log.push_back("automatic actions"); }
     void WaitForAutomaticActions(TCrashException&) override { log.push_back("wait"); }
-    TBoxChoice ShowReport(TCrashException&) override {
+    TBoxChoice ShowReport(TCrashException& r) override {
         log.push_back("show");
+        if (on_show) on_show(r);
         return box;
     }
     TAssistantResult RunAssistant(TCrashException&, const std::string& name, void*) override {

@@ -147,6 +147,48 @@ TEST(HandlingFlow, TheRulesAndTheBoxChooseTheEnding) {
         << "the user chose to continue";
 }
 
+TEST(HandlingFlow, AutoSaveIfNotSentSavesOnlyWhatWasNotSent) {
+    enum Send { kNone, kSent, kFailed, kUnderWay };
+    struct Case {
+        const char* name;
+        const char* settings;
+        Send send;
+        TBoxChoice choice;
+        Log tail;                   // the end of the handling
+        bool sent_later = false;    // how a send still under way ends
+        Log after;                  // what follows when it ends
+    };
+    const Case cases[] = {
+        {"nothing sent", "", kNone, TBoxChoice::Continue, {"action 8", "save", "resume threads"}, false, {}},
+        {"sent", "", kSent, TBoxChoice::Continue, {"show", "action 8", "resume threads"}, false, {}},
+        {"the send failed", "", kFailed, TBoxChoice::Continue, {"action 8", "save", "resume threads"}, false, {}},
+        {"sent, but saved anyway", "AutoSaveIfNotSent = false\n", kSent, TBoxChoice::Continue,
+         {"action 8", "save", "resume threads"}, false, {}},
+        {"no AutoSave at all", "AutoSave = false\n", kFailed, TBoxChoice::Continue, {"show", "action 8", "resume threads"}, false, {}},
+        {"a send under way that fails: saved when it ends", "", kUnderWay, TBoxChoice::Continue,
+         {"show", "action 8", "resume threads"}, false, {"save"}},
+        {"a send under way that goes: not saved", "", kUnderWay, TBoxChoice::Continue,
+         {"show", "action 8", "resume threads"}, true, {}},
+        {"sent, then closed", "", kSent, TBoxChoice::Close, {"action 10", "wait", "close", "resume threads"}, false, {}},
+        {"closing while a send is under way saves rather than lose it", "", kUnderWay, TBoxChoice::Close,
+         {"wait", "save", "close", "resume threads"}, true, {}},
+    };
+    for (const Case& c : cases) {
+        Flow f(c.settings);
+        f.WatchHandlers();
+        f.services.box = c.choice;
+        f.services.on_show = [&c](TCrashException& r) {
+            if (c.send == kNone) return;
+            r.BeginSending();
+            if (c.send != kUnderWay) r.EndSending(c.send == kSent);
+        };
+        EXPECT_EQ(tail(f.Handle(ekNormal, kConvertError), c.tail.size()), c.tail) << c.name;
+        f.services.log.clear();
+        if (c.send == kUnderWay) f.services.last->EndSending(c.sent_later);
+        EXPECT_EQ(f.services.log, c.after) << c.name;
+    }
+}
+
 TEST(HandlingFlow, FailuresInsideTheHandlingEndItQuietly) {
     Flow f;
     f.handlers.RegisterMethod(

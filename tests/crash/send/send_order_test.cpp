@@ -50,6 +50,7 @@ TEST(SendOrder, EachMethodFailingInTurn) {
         void (*script)(ScriptedMethods&);
         std::string log;
         SendResult result;
+        SendSwitches switches = {};
     };
     const Case cases[] = {
         {"upload goes", kAllMethods, false, [](ScriptedMethods& m) { m.upload = true; }, "online http", SendResult::Sent},
@@ -81,6 +82,10 @@ TEST(SendOrder, EachMethodFailingInTurn) {
          SendResult::Sent},
         {"SMTP client without a server", "MailAsSmtpClient = true\nMailAddr = \"a@b.c\"\nMailViaMapi = false\nMailViaMailto = false",
          true, [](ScriptedMethods&) {}, "", SendResult::Failed},
+        {"blocked: no MAPI, mailto still", kAllMethods, false, [](ScriptedMethods& m) { m.mapi = SendResult::Sent; },
+         "online http mx smtp mailto fail:no luck", SendResult::Failed, {.process_blocked = true}},
+        {"blocked and hidden: the sockets alone", kAllMethods, true, [](ScriptedMethods& m) { m.mapi = SendResult::Sent; },
+         "online(hidden) http mx smtp", SendResult::Failed, {.process_blocked = true}},
     };
     for (const Case& c : cases) {
         SettingsWorld world;
@@ -88,7 +93,7 @@ TEST(SendOrder, EachMethodFailingInTurn) {
         const auto settings = world.context.SettingsOf(kExe);
         ScriptedMethods methods;
         c.script(methods);
-        EXPECT_EQ(run_send_methods(*settings, c.hidden, methods), c.result) << c.name;
+        EXPECT_EQ(run_send_methods(*settings, c.hidden, methods, c.switches), c.result) << c.name;
         EXPECT_EQ(methods.log, c.log) << c.name;
     }
     // The online check switched off: the sockets are tried without asking.

@@ -202,5 +202,30 @@ TEST(CaptureWin32, WithoutTheReportRoomAReportIsCompleteAtOnceAndTheRulesDecide)
     EXPECT_LT(GetTickCount() - start, 10000u) << "handled by the rules (continue) without waiting for a report";
 }
 
+// AutoSend (switched on for the report by a handler) hands the complete report to the sender
+// registered for it, once; without AutoSend the sender is not asked.
+TEST(CaptureWin32, AutoSendHandsTheCompleteReportToTheSender) {
+    static std::atomic<int> sends{0};
+    static std::atomic<bool> complete_when_sent{false};
+    SetAutomaticSender([](TCrashException& report) {
+        complete_when_sent = report.Complete();
+        ++sends;
+    });
+    static std::atomic<bool> auto_send{true};
+    const int id = ExceptionHandlers().RegisterProcedure(
+        heException, [](INXException* r, int, bool&) { if (r->Phase() == rpCreated) r->Set(keys::AutoSend, auto_send.load()); },
+        tmHandlingThread);
+    RunInThread([] { ReportException(); }, true);
+    for (int wait = 0; wait < 500 && sends == 0; ++wait) Sleep(20);
+    EXPECT_EQ(sends, 1);
+    EXPECT_TRUE(complete_when_sent);
+    auto_send = false;
+    RunInThread([] { ReportException(); }, true);
+    Sleep(500);
+    EXPECT_EQ(sends, 1) << "not without AutoSend";
+    ExceptionHandlers().Unregister(id);
+    SetAutomaticSender(nullptr);
+}
+
 }  // namespace
 }  // namespace roadsum

@@ -355,6 +355,13 @@ void check_exception_report(TReportParams params) {
     const std::string file = read_file(path);
     ASSERT_EQ(reports_of(file).size(), 1u);
     EXPECT_NE(file.find("\r\ncount            : 2\r\n"), std::string::npos);
+    // Only a save into the report file itself marks the report saved (a send's copy of that
+    // file holds it then).
+    EXPECT_FALSE(exception->Saved());
+    exception->Set(keys::BugRepFile, path);
+    ASSERT_TRUE(SaveExceptionReport(*exception));
+    EXPECT_TRUE(exception->Saved());
+    EXPECT_EQ(reports_of(read_file(path)).size(), 1u);
 }
 
 TEST(ReportWin32, AnExceptionObjectOfTheCaptureGetsTheWholeReport) { TRaiser::Fail(check_exception_report); }

@@ -330,7 +330,25 @@ def main():
                 parts[1].get_payload(decode=True) != b"date/time : now\r\n" or \
                 not parts[2].get_payload(decode=True).startswith(b"\x89PNG\r\n\x1a\n"):
             fault("the background request's mail lacks its report or its screenshot")
-    unexpected = sorted(set(by_subject) - {"smtp-auth", "direct", "request-EConvertError"})
+    # Report objects sent by the send action and AutoSend: the report file copy as the program
+    # expected it after merging.
+    report_mails = {"report-merged", "report-saved", "report-kept", "report-alone", "auto-send"}
+    for subject in sorted(report_mails):
+        if subject not in by_subject:
+            fault(f"the report mail {subject!r} did not arrive")
+            continue
+        parts = list(by_subject[subject][1].iter_parts())
+        with open(os.path.join(args.work, f"expected-attachment-{subject}.txt"), "rb") as f:
+            expected = f.read()
+        # Only AutoSend's report keeps its screenshot; the others' was taken off.
+        names = ["bugreport.txt", "shot.png"] if subject == "auto-send" else ["bugreport.txt"]
+        if [p.get_filename() for p in parts[1:]] != names:
+            fault(f"{subject}: attachments {[p.get_filename() for p in parts[1:]]}")
+        elif len(parts) > 2 and not parts[2].get_payload(decode=True).startswith(b"\x89PNG\r\n\x1a\n"):
+            fault(f"{subject}: the screenshot is no PNG")
+        elif parts[1].get_payload(decode=True) != expected:
+            fault(f"{subject}: the report file copy arrived as {parts[1].get_payload(decode=True)!r}")
+    unexpected = sorted(set(by_subject) - {"smtp-auth", "direct", "request-EConvertError"} - report_mails)
     if unexpected:
         fault(f"mails that should not have been accepted: {unexpected}")
 

@@ -13,6 +13,7 @@
 #include <random>
 #include <sstream>
 
+#include "crash/capture/capture_win32.h"
 #include "crash/common/byte_sink.h"
 #include "crash/send/desktop_methods_win32.h"
 #include "crash/send/http_upload.h"
@@ -291,10 +292,10 @@ TEST_F(SendPeers, RequestInTheBackgroundFallsBackToTheSmtpServer) {
     CloseHandle(thread);
     EXPECT_EQ(code, static_cast<DWORD>(SendResult::Sent));
     EXPECT_TRUE(written_to.ends_with("\\never-saved.txt")) << written_to;
-    // Sent: the screenshot's temporary file is gone.
-    char temp[MAX_PATH + 1] = {};
-    GetTempPathA(MAX_PATH, temp);
-    EXPECT_EQ(GetFileAttributesA((std::string(temp) + "screenShot.png").c_str()), INVALID_FILE_ATTRIBUTES);
+    // Sent: the screenshot's temporary file is gone, the report's copy is still in the
+    // reporter's folder (the next handling clears it).
+    EXPECT_EQ(GetFileAttributesA((ReporterTempFolder() + "screenShot.png").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesA((ReporterTempFolder() + "never-saved.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(SendDesktop, ClipboardTakesTheReport) {

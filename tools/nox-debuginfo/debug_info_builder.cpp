@@ -42,6 +42,21 @@ std::vector<Symbol> code_symbols(const std::vector<CoffSymbol>& coff, const PeHe
     return symbols;
 }
 
+// Where the linker put the input sections of the code: each may come from another object
+// (a library's cold parts among them), so a segment's reach over padding ends at the next.
+std::vector<Symbol> section_starts(const std::vector<CoffSymbol>& coff, const PeHeaders& h, const ModuleLayout& l) {
+    std::vector<Symbol> starts;
+    for (const CoffSymbol& s : coff) {
+        if (s.section <= 0 || static_cast<std::size_t>(s.section) > h.sections.size() ||
+            s.storage != CoffSymbol::kStatic || s.name.empty() || s.name[0] != '.')
+            continue;
+        const std::uint32_t address = l.Sections[s.section - 1].start + s.value;
+        if (address >= l.CodeStart && address < l.CodeEnd) starts.push_back({address, &s});
+    }
+    std::sort(starts.begin(), starts.end(), [](const Symbol& a, const Symbol& b) { return a.address < b.address; });
+    return starts;
+}
+
 // The address of the first symbol at or after from; the end of the code when none.
 std::uint32_t next_symbol(const std::vector<Symbol>& symbols, std::uint32_t from, std::uint32_t code_end) {
     auto it = std::lower_bound(symbols.begin(), symbols.end(), from,
@@ -82,6 +97,7 @@ std::optional<BuiltDebugInfo> build_debug_info(std::string_view file, std::strin
 
     const std::vector<CoffSymbol> coff = read_coff_symbols(file, *headers);
     const std::vector<Symbol> symbols = code_symbols(coff, *headers, l);
+    const std::vector<Symbol> sections = section_starts(coff, *headers, l);
     if (symbols.empty()) {
         error = "no function symbols (a stripped executable?)";
         return std::nullopt;
@@ -111,7 +127,8 @@ std::optional<BuiltDebugInfo> build_debug_info(std::string_view file, std::strin
         const std::string unit = unit_name_of_source(p.source);
         if (unit.empty()) continue;
         const std::uint32_t next_piece = i + 1 < pieces.size() ? pieces[i + 1].start : l.CodeEnd;
-        const std::uint32_t end = std::min(next_piece, next_symbol(symbols, p.end, l.CodeEnd));
+        const std::uint32_t end = std::min({next_piece, next_symbol(symbols, p.end, l.CodeEnd),
+                                            next_symbol(sections, p.end, l.CodeEnd)});
         if (!t.Segments.empty() && t.Segments.back().Name == unit && segment_end(t.Segments.back()) == p.start)
             t.Segments.back().Length = end - t.Segments.back().Start;
         else

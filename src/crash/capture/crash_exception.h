@@ -147,6 +147,10 @@ public:
     void MarkComplete();
     void WhenComplete(std::function<void()> then);
 
+    // Told after every change of the header fields or the sections (the box refreshes its
+    // details); one listener at a time, null detaches (waiting for a call under way).
+    void SetChangeListener(std::function<void()> listener);
+
 protected:
     std::optional<std::string> ReportVariable(TextVariable variable) const override;
 

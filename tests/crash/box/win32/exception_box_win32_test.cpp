@@ -218,6 +218,38 @@ TEST(ExceptionBox, AutoButtonFillsAndPressesItselfUnlessAButtonIsPressed) {
     }
 }
 
+TEST(ExceptionBox, SettingsShapeTheWindow) {
+    {
+        // Details from the start: a sizable window as wide as the screen allows, no show button.
+        OpenBox box("AutoShowBugRep = true\n", bkFullBox);
+        ASSERT_TRUE(box.window());
+        const LONG style = GetWindowLongA(box.window(), GWL_STYLE);
+        EXPECT_TRUE(style & WS_THICKFRAME);
+        EXPECT_TRUE(style & WS_MAXIMIZEBOX);
+        EXPECT_TRUE(box.child(WC_TABCONTROLA));
+        EXPECT_FALSE(box.button("show bug report"));
+        RECT client;
+        GetClientRect(box.window(), &client);
+        EXPECT_EQ(client.right, GetSystemMetrics(SM_CXSCREEN) - 5 * GetSystemMetrics(SM_CYCAPTION));
+    }
+    {
+        // Plain buttons 26 pixels high; the details open on message 1802.
+        OpenBox box("UglyBtns = true\n", bkFullBox);
+        ASSERT_TRUE(box.window());
+        RECT r;
+        GetClientRect(box.button("close application"), &r);
+        EXPECT_EQ(r.bottom, 26);
+        const HMENU menu = GetSystemMenu(box.window(), FALSE);
+        EXPECT_EQ(GetMenuState(menu, SC_SIZE, MF_BYCOMMAND), static_cast<UINT>(-1));
+        EXPECT_NE(GetMenuState(menu, SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1));
+        EXPECT_FALSE(box.child(WC_TABCONTROLA));
+        PostMessageA(box.window(), kBoxDetailsMessage, 0, 0);
+        Sleep(150);
+        EXPECT_TRUE(box.child(WC_TABCONTROLA));
+        save(box.window(), "exception-box-plain-buttons");
+    }
+}
+
 TEST(ExceptionBox, SimpleBoxHasOkAndDetails) {
     OpenBox box("", bkSimpleWithDetails);
     ASSERT_TRUE(box.window());

@@ -20,7 +20,7 @@ namespace roadsum {
 namespace {
 
 constexpr int kFirstButtonId = 100;  // clear of IDOK and IDCANCEL, which keys send
-constexpr int kTabId = 90, kViewId = 91;
+constexpr int kTabId = 90, kViewId = 91, kMessageId = 92;
 constexpr UINT kQuitCode = 0;  // a message 0 with both parameters 777 closes the box
 constexpr WPARAM kQuitParameter = 777;
 constexpr DWORD kFlashMs = 10;
@@ -236,6 +236,12 @@ void BoxWindow::LayOut() {
 }
 
 void BoxWindow::CreateButtons() {
+    // The message is a label of its own, so that tools reading the screen find its text.
+    const Rect& m = layout_.Message;
+    const HWND label = CreateWindowExA(0, "Static", texts_.Message.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+                                       m.left, m.top, m.width, m.height, window_,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMessageId)), reporter_instance(), nullptr);
+    SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(text_font_.get()), FALSE);
     for (int b = 0; b < kBoxButtons; ++b) {
         if (!buttons_.Visible[b]) continue;
         const Rect& r = layout_.Buttons[b];
@@ -373,12 +379,6 @@ void BoxWindow::Paint() {
     PaintScope paint(window_);
     const HDC dc = paint.dc();
     if (big_icon_.valid()) draw_keyed_bitmap(dc, big_icon_.get(), layout_.Icon.left, layout_.Icon.top);
-    RECT text = to_rect(layout_.Message);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    SelectedObject font(dc, text_font_.get());
-    DrawTextA(dc, texts_.Message.c_str(), static_cast<int>(texts_.Message.size()), &text,
-              DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
 }
 
 void BoxWindow::OpenDetails() {

@@ -40,10 +40,10 @@ void save(HWND window, const char* name) {
 // A box shown in a thread of its own, like the handling thread's.
 class OpenBox {
 public:
-    OpenBox(const std::string& settings, int kind, bool can_continue = true)
+    OpenBox(const std::string& settings, int kind, bool can_continue = true,
+            const std::string& message = "'12a' is not a valid floating point value")
         : world_(kShipped + settings),
-          report_(world_.report(ekNormal,
-                                exception_of({"EConvertError"}, "'12a' is not a valid floating point value"), can_continue)) {
+          report_(world_.report(ekNormal, exception_of({"EConvertError"}, message), can_continue)) {
         report_->Fields()->Add("date/time", "2026-12-08, 16:44:07, 12ms");
         report_->Fields()->Add("exception class", "EConvertError");
         report_->Sections()->Add("main thread ($1A4):", ">> stack will be calculated soon");
@@ -90,6 +90,12 @@ private:
     HWND window_ = nullptr;
 };
 
+std::string window_text(HWND window) {
+    char text[512] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
 int tab_count(HWND tab) { return tab ? static_cast<int>(SendMessageA(tab, TCM_GETITEMCOUNT, 0, 0)) : -1; }
 std::string tab_caption(HWND tab, int index) {
     char text[64] = {};
@@ -115,6 +121,10 @@ TEST(ExceptionBox, FullBoxShowsItsButtonsAndFillsItsDetailsAsTheReportCompletes)
     for (const char* b : {"send bug report", "show bug report", "continue application", "restart application", "close application"})
         EXPECT_TRUE(box.button(b)) << b;
     EXPECT_FALSE(box.button("save bug report"));
+    // The message is a label of its own: the settings' text and the exception's message,
+    // one sentence per line.
+    EXPECT_EQ(window_text(box.child("Static")),
+              "An error occurred in the application.\r\n'12a' is not a valid floating point value");
     // Continue, restart and close stand in a column at the right, send and show in its last row.
     RECT cont, close, send;
     GetWindowRect(box.button("continue application"), &cont);
@@ -219,6 +229,23 @@ TEST(ExceptionBox, AutoButtonFillsAndPressesItselfUnlessAButtonIsPressed) {
 }
 
 TEST(ExceptionBox, SettingsShapeTheWindow) {
+    {
+        // A long message of three sentences takes three lines.
+        OpenBox box("ExceptMsg = \"%exceptMsg%\"\n", bkFullBox, true,
+                    "The value is not a number. Please check the field. Then try again.");
+        ASSERT_TRUE(box.window());
+        const HWND label = box.child("Static");
+        EXPECT_EQ(window_text(label), "The value is not a number.\r\nPlease check the field.\r\nThen try again.");
+        RECT r;
+        GetClientRect(label, &r);
+        TEXTMETRICA metrics{};
+        const HDC dc = GetDC(label);
+        const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(label, WM_GETFONT, 0, 0)));
+        GetTextMetricsA(dc, &metrics);
+        SelectObject(dc, old);
+        ReleaseDC(label, dc);
+        EXPECT_EQ(r.bottom, 3 * metrics.tmHeight);
+    }
     {
         // Details from the start: a sizable window as wide as the screen allows, no show button.
         OpenBox box("AutoShowBugRep = true\n", bkFullBox);

@@ -35,7 +35,7 @@ DWORD WINAPI watch_box(void*) {
             PostMessageA(box, 0, 777, 777);  // closes the box; the rules continue
             return 0;
         }
-        Sleep(0);
+        Sleep(1);  // a busy poll would keep the wineserver and a core from the box
     }
 }
 

@@ -636,6 +636,16 @@ TBoxChoice TExceptionBox::Show(TCrashException& report, THandlingFlow& flow) {
     }
 }
 
+void TExceptionBox::Prepare() {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&controls);
+    if (!register_window_class(kBoxWindowClass, object_window_proc<BoxWindow>, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)))
+        return;
+    if (const HWND window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_DLGMODALFRAME, kBoxWindowClass, "", WS_POPUP | WS_CAPTION,
+                                            0, 0, 10, 10, nullptr, nullptr, reporter_instance(), nullptr))
+        DestroyWindow(window);
+}
+
 void* OpenExceptionBoxWindow() { return g_open_box.load(); }
 
 }  // namespace roadsum

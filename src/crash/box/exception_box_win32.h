@@ -21,6 +21,9 @@ inline constexpr const char* kBoxWindowClass = "noxExceptWndClass";
 class TExceptionBox final : public IExceptionBox {
 public:
     TBoxChoice Show(TCrashException& report, THandlingFlow& flow) override;
+    // The thread's first window costs most (under Wine its own display connection): one made
+    // and destroyed before any failure leaves the box only its own work.
+    void Prepare() override;
 };
 
 // Shows the full or simple box for the report (kinds 0, 2 and 3) and waits for the choice;

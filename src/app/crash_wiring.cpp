@@ -6,7 +6,7 @@
 #include <string>
 #include <typeinfo>
 
-#include "crash/capture/capture_win32.h"
+#include "crash/reporter/reporter_win32.h"
 #include "toolkit/application.h"
 #include "toolkit/thread.h"
 
@@ -35,7 +35,7 @@ void run_thread(TThread& thread, const std::function<void()>& run) {
 }  // namespace
 
 void StartCrashReporting() {
-    StartCrashReporter();
+    StartReporter();
     TThread::SetStartHook(run_thread);
 }
 

@@ -11,7 +11,7 @@ import sys
 # Rooms of src/crash from the bottom up; rooms on one rank may not use each other.
 ORDER = [["common"], ["archive", "process"], ["debuginfo"], ["x86"], ["settings"],
          ["pages", "picture", "sysinfo"], ["stack"], ["capture"], ["report"],
-         ["box", "assistants", "send"]]
+         ["box", "assistants", "send"], ["reporter"]]
 RANK = {room: rank for rank, rooms in enumerate(ORDER) for room in rooms}
 APPLICATION = ("toolkit/", "controls/", "ui/", "calc/", "app/")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)

@@ -90,12 +90,14 @@ TEST(RoadsumCrash, AFailureClosesOrRestartsTheProgramAsTheSettingsSay) {
         const char* stream;
         long exit_code;
         bool restarts;
+        const char* report_file;  // saved beside the copy; null: the settings save none
     } cases[] = {
-        {"RoadsumAutoClose.exe", ROADSUM_E2E_STREAMS "/auto_close.bin", 1, false},
-        {"RoadsumAutoRestart.exe", ROADSUM_E2E_STREAMS "/auto_restart.bin", 2, true},
+        {"RoadsumAutoClose.exe", ROADSUM_E2E_STREAMS "/auto_close.bin", 1, false, "RoadsumAutoClose-bugreport.txt"},
+        {"RoadsumAutoRestart.exe", ROADSUM_E2E_STREAMS "/auto_restart.bin", 2, true, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        if (c.report_file) DeleteFileA(Beside(c.report_file).c_str());
         ProgramCopy copy(c.name);
         ASSERT_TRUE(copy.Copied());
         ASSERT_TRUE(copy.ReplaceSettings(c.stream));
@@ -104,6 +106,18 @@ TEST(RoadsumCrash, AFailureClosesOrRestartsTheProgramAsTheSettingsSay) {
         roadsum.TypeInto("DistanceOneWayTb", "12.5");
         roadsum.Click("Label6");
         EXPECT_EQ(roadsum.WaitForExit(), c.exit_code);
+        if (c.report_file) {
+            // The failure's whole report, saved before the program closed.
+            const std::vector<char> bytes = ReadWholeFile(Beside(c.report_file));
+            const std::string report(bytes.begin(), bytes.end());
+            EXPECT_EQ(report.rfind("date/time", 0), 0u) << report;
+            EXPECT_NE(report.find("\r\nexecutable       : RoadsumAutoClose.exe\r\n"), std::string::npos) << report;
+            EXPECT_NE(report.find("\r\nexception class  : EConvertError\r\n"), std::string::npos) << report;
+            EXPECT_NE(report.find("\r\nmain thread ($"), std::string::npos) << report;
+            EXPECT_EQ(report.find("calculated soon"), std::string::npos) << report;
+            EXPECT_EQ(report.size() - report.rfind("\r\n\r\n"), 4u) << "the report ends with two line ends";
+            DeleteFileA(Beside(c.report_file).c_str());
+        }
         HWND again = FindOtherRoadsumWindow(roadsum.ProcessId(), c.restarts ? 10000 : 1000);
         EXPECT_EQ(again != nullptr, c.restarts) << "a new process shows the window again";
         if (!again) continue;

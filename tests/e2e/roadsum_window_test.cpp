@@ -1,6 +1,8 @@
 // The real Roadsum.exe, used as a person would: typing, clicking, reading the window.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 
@@ -44,9 +46,12 @@ TEST(RoadsumWindow, ATypedWorkedExampleShowsItsResultsAndTheScreenshotIsSaved) {
 }
 
 // The crash reporter decides what follows a failure, by its settings: with the shipped ones
-// (no automatic close or restart, and no exception box yet) the program goes on. No plain
-// message box appears any more.
+// (no automatic close or restart, and no exception box yet) the program goes on, and the report
+// is saved into bugreport.txt beside the program. No plain message box appears any more.
 TEST(RoadsumWindow, AnInvalidFieldIsReportedAndTheProgramGoesOn) {
+    const std::string program = ProgramPath();
+    const std::string report_file = program.substr(0, program.find_last_of("\\/") + 1) + "bugreport.txt";
+    DeleteFileA(report_file.c_str());
     RoadsumProcess roadsum;
     ASSERT_NE(roadsum.Window(), nullptr);
     roadsum.TypeInto("DistanceOneWayTb", "12.5");
@@ -54,6 +59,15 @@ TEST(RoadsumWindow, AnInvalidFieldIsReportedAndTheProgramGoesOn) {
     EXPECT_EQ(roadsum.FindMessageBox(1500), nullptr) << "the reporter's rules decide, not a plain message box";
     EXPECT_EQ(roadsum.Text("Label8"), "Accomodation") << "no label changed";
     EXPECT_EQ(roadsum.Query("RoadsumFrm", aqState).substr(0, 1), "1") << "still running";
+    std::string saved;
+    EXPECT_TRUE(roadsum.WaitUntil([&] {
+        std::ifstream in(report_file, std::ios::binary);
+        saved.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return saved.find("\r\n\r\n", saved.size() < 4 ? 0 : saved.size() - 4) != std::string::npos;
+    })) << "the report is saved";
+    EXPECT_NE(saved.find("\r\nexception class  : EConvertError\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\r\nmain thread ($"), std::string::npos) << saved;
+    DeleteFileA(report_file.c_str());
 
     roadsum.TypeInto("DistanceOneWayTb", "100");
     roadsum.TypeInto("TotalHoursForProjectTb", "84");

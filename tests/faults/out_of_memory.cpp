@@ -4,7 +4,7 @@
 // expect-exit: 1
 // expect-line: out of memory after
 // expect-line: An error occurred in the application.
-// expect-line: exception class : std::bad_alloc
+// expect-line: exception class  : std::bad_alloc
 // expect-line: TFault.Exhaust
 // timeout: 60
 #include <new>

@@ -99,11 +99,26 @@ using TAssistantRunner =
     std::function<TAssistantResult(TCrashException& report, const std::string& name, void* owner)>;
 void SetAssistantRunner(TAssistantRunner runner);
 
+// The report room's part in handling, registered at start-up like the doers above: starting
+// the report of a report object (its header at once; the rest in the background, or before
+// this returns when `background` is false, as in a blocked process; `all_threads` lists the
+// reporter's own threads too, as a trace of the whole process does), and the automatic save
+// into the report file (true when saved). Without it a report holds only what capture knows.
+struct TReportParts {
+    std::function<void(const Ref<TCrashException>& report, bool background, bool all_threads)> StartReport;
+    std::function<bool(TCrashException& report)> AutoSave;
+};
+void SetReportParts(TReportParts parts);
+
 // A send, save or print the user asks for (the box's buttons): the action handlers, the
 // matching assistant, then the registered doer. False when nothing carried it out.
 bool RunReportAction(TCrashException& report, TActionCode action, void* owner);
 // The named assistant alone (a filter group that shows only its assistant).
 TAssistantResult RunAssistant(TCrashException& report, const std::string& name, void* owner);
+
+// Whether the process is blocked now for work that needs the loader (a dialog): the loader
+// lock or the environment lock stays held by another thread, or is held by this one.
+bool ProcessBlockedNow();
 
 // The watchdog's current wait for an answer in milliseconds; 0 when it does not run.
 std::uint32_t FreezeWatchInterval();

@@ -143,6 +143,10 @@ public:
     void AbortCompletion() override { abort_ = true; }
     const std::atomic<bool>& AbortFlag() const { return abort_; }
 
+    // Sending marks a report it delivered (an automatic save may then be skipped).
+    void MarkSent() { sent_ = true; }
+    bool Sent() const { return sent_.load(); }
+
     // The completion marks the report complete; `then` runs once it is (at once if it is).
     void MarkComplete();
     void WhenComplete(std::function<void()> then);
@@ -162,6 +166,7 @@ private:
     std::atomic<bool> can_continue_;
     std::atomic<bool> complete_{false};
     std::atomic<bool> abort_{false};
+    std::atomic<bool> sent_{false};
 
     mutable std::mutex lock_;
     mutable std::condition_variable completed_;

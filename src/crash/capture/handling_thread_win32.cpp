@@ -198,6 +198,8 @@ void Enter(const THandleExceptionArgs& args) {
 
 namespace roadsum {
 
+bool ProcessBlockedNow() { return ProcessBlocked(capture::SystemLocks(), GetCurrentThreadId()); }
+
 void HandleException(const THandleExceptionArgs& args) {
     capture::ReporterWork inside;
     capture::Enter(args);

@@ -24,6 +24,17 @@ constexpr std::uint32_t kCompletionPatience = 60000;
 
 std::atomic<std::uint64_t> g_report_number{0};
 
+// What the rooms above capture registered.
+std::mutex g_parts_lock;
+std::map<int, TReportActionDoer> g_action_doers;
+TAssistantRunner g_assistant_runner;
+TReportParts g_report_parts;
+
+TReportParts report_parts() {
+    std::lock_guard lock(g_parts_lock);
+    return g_report_parts;
+}
+
 LocalTime local_now() {
     SYSTEMTIME t;
     GetLocalTime(&t);
@@ -177,7 +188,9 @@ public:
     TAssistantResult RunAssistant(TCrashException& report, const std::string& name, void* owner) override {
         return roadsum::RunAssistant(report, name, owner);
     }
-    void AutoSave(TCrashException&) override {}
+    void AutoSave(TCrashException& report) override {
+        if (const TReportParts parts = report_parts(); parts.AutoSave) parts.AutoSave(report);
+    }
     void CloseApplication() override { EndProcess(kCloseExitCode); }
     void RestartApplication(const TExceptionTimeRing& ring) override { RestartProcess(ring); }
     TMainThreadCaller* MainThread() override { return &MainThreadCaller(); }
@@ -215,13 +228,6 @@ Ref<TCrashException> NewReport(TReportParams params, const TCrashSettings* setti
     return make_ref<TCrashException>(*of_address, std::move(params));
 }
 
-namespace {
-// What the rooms above capture registered.
-std::mutex g_parts_lock;
-std::map<int, TReportActionDoer> g_action_doers;
-TAssistantRunner g_assistant_runner;
-}  // namespace
-
 THandlingFlow& Flow() {
     static Services* services = new Services;
     static THandlingFlow* flow = new THandlingFlow(*services, Handlers());
@@ -245,7 +251,10 @@ Ref<TCrashException> MakeReport(const THandlingRequest& request) {
 }
 
 void CompleteReport(const Ref<TCrashException>& report, bool background, bool all_threads) {
-    completion().Start(report, background, all_threads);
+    if (const TReportParts parts = report_parts(); parts.StartReport)
+        parts.StartReport(report, background, all_threads);
+    else
+        completion().Start(report, background, all_threads);
 }
 
 }  // namespace roadsum::capture
@@ -275,6 +284,11 @@ namespace roadsum {
 void SetReportActionDoer(TActionCode action, TReportActionDoer doer) {
     std::lock_guard lock(capture::g_parts_lock);
     capture::g_action_doers[action] = std::move(doer);
+}
+
+void SetReportParts(TReportParts parts) {
+    std::lock_guard lock(capture::g_parts_lock);
+    capture::g_report_parts = std::move(parts);
 }
 
 void SetAssistantRunner(TAssistantRunner runner) {

@@ -32,7 +32,7 @@ std::uint32_t TBugReport::CallstackCrc(int index) const {
 std::string TBugReport::Text() const { return text_.Text(*header_, *sections_); }
 
 void TBugReport::MarkComplete(std::uint32_t crc1, std::uint32_t crc2, std::uint32_t crc3) {
-    std::vector<std::function<void()>> waiting;
+    std::vector<std::function<void()>> waiting, finishing;
     {
         std::lock_guard guard(lock_);
         crcs_[0] = crc1, crcs_[1] = crc2, crcs_[2] = crc3;
@@ -42,9 +42,22 @@ void TBugReport::MarkComplete(std::uint32_t crc1, std::uint32_t crc2, std::uint3
         std::lock_guard guard(lock_);
         complete_ = true;
         waiting.swap(on_complete_);
+        finishing.swap(on_finish_);
     }
     finished_.notify_all();
     for (auto& then : waiting) then();
+    for (auto& then : finishing) then();
+}
+
+void TBugReport::WhenFinished(std::function<void()> then) {
+    {
+        std::lock_guard guard(lock_);
+        if (!complete_ && !stopped_) {
+            on_finish_.push_back(std::move(then));
+            return;
+        }
+    }
+    then();
 }
 
 void TBugReport::WhenComplete(std::function<void()> then) {
@@ -67,11 +80,15 @@ bool TBugReport::WaitComplete(std::uint32_t milliseconds) const {
 void TBugReport::Abort() { abort_ = true; }
 
 void TBugReport::MarkStopped() {
+    std::vector<std::function<void()>> finishing, dropped;
     {
         std::lock_guard guard(lock_);
         stopped_ = true;
+        finishing.swap(on_finish_);
+        dropped.swap(on_complete_);  // they wait for what will not come; let go of what they hold
     }
     finished_.notify_all();
+    for (auto& then : finishing) then();
 }
 
 }  // namespace roadsum

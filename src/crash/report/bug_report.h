@@ -58,6 +58,8 @@ public:
     void MarkComplete(std::uint32_t crc1, std::uint32_t crc2, std::uint32_t crc3);
     // Runs `then` once the report is complete (at once when it is).
     void WhenComplete(std::function<void()> then);
+    // Runs `then` once the completion has ended, complete or stopped (at once when it has).
+    void WhenFinished(std::function<void()> then);
     // False when the report did not become complete in time or its completion was stopped.
     bool WaitComplete(std::uint32_t milliseconds) const;
 
@@ -85,6 +87,7 @@ private:
     std::uint32_t crcs_[3] = {0, 0, 0};
     std::vector<TThreadReportRecord> threads_;
     std::vector<std::function<void()>> on_complete_;
+    std::vector<std::function<void()>> on_finish_;
 };
 
 }  // namespace roadsum

@@ -68,10 +68,11 @@ Ref<TBugReport> StartExceptionReport(const Ref<TCrashException>& exception, bool
     request.Sections = e.Sections();
     request.AbortFlag = &e.AbortFlag();
     const Ref<TBugReport> report = CreateReport(request);
-    // The exception object learns the checksums and becomes complete with its report; the
-    // report runs this while it is alive.
+    // The exception object learns the checksums and becomes complete with its report (also
+    // when its completion was stopped: what waits for it must not wait in vain); the report
+    // runs this while it is alive.
     TBugReport* r = report.get();
-    report->WhenComplete([exception, r] {
+    report->WhenFinished([exception, r] {
         exception->SetCallstackCrcs(r->CallstackCrc(0), r->CallstackCrc(1), r->CallstackCrc(2));
         exception->MarkComplete();
     });

@@ -101,8 +101,10 @@ Ref<TBugReport> CreateReport(const TReportRequest& request) {
     if (!failure.Facts.Frozen) describe_crashing_thread(threads, described);
     auto completion = std::make_unique<Completion>(report, settings);
     start_report(*report, completion->sources, GatherSystemFacts(settings),
+                 // A trace of the whole process (the reporter's own threads too) lists every thread.
                  order_report_threads(std::move(threads), failure.ThreadId, ReportMainThreadId(),
-                                      settings.Get(keys::ListThreads), request.WithReporterThreads));
+                                      settings.Get(keys::ListThreads) || request.WithReporterThreads,
+                                      request.WithReporterThreads));
     if (request.Background) {
         Completion* work = completion.release();
         if (const HANDLE thread = CreateThread(nullptr, 0, completion_thread, work, 0, nullptr)) {

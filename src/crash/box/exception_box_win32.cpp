@@ -477,11 +477,12 @@ void BoxWindow::ShowView(bool force) {
     if (view_) DestroyWindow(view_);
     view_ = made;
     PlaceDetails();
+    ShowWindow(view_, SW_SHOW);  // only once it stands in its place
 }
 
 HWND BoxWindow::MakeEdit(const std::string& text) {
     const HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "Edit", "",
-                                      WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
+                                      WS_CHILD | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_READONLY |
                                           ES_AUTOVSCROLL | ES_AUTOHSCROLL,
                                       0, 0, 10, 10, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kViewId)),
                                       reporter_instance(), nullptr);
@@ -545,7 +546,6 @@ HWND BoxWindow::MakeList(const TTabView& view) {
         }
     }
     ReleaseDC(list, dc);
-    ShowWindow(list, SW_SHOW);
     SetWindowPos(list, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     return list;
 }

@@ -254,9 +254,9 @@ std::string RoadsumProcess::MessageBoxText(HWND box) {
     return text;
 }
 
-bool RoadsumProcess::SaveScreenshot(const std::string& path) const {
+bool RoadsumProcess::SaveScreenshot(const std::string& path, HWND window) const {
     RECT r;
-    GetWindowRect(window_, &r);
+    GetWindowRect(window ? window : window_, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;
     const TDib24 shot(w, h);
     const ClientDC screen(nullptr);

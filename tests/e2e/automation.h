@@ -59,8 +59,9 @@ public:
     HWND FindMessageBox(int milliseconds = 3000) const;
     static std::string MessageBoxText(HWND box);
 
-    // Saves the window, frame included, as it is on the screen to a 24-bit bitmap file.
-    bool SaveScreenshot(const std::string& path) const;
+    // Saves the window (by default the main window), frame included, as it is on the screen to
+    // a 24-bit bitmap file.
+    bool SaveScreenshot(const std::string& path, HWND window = nullptr) const;
 
 private:
     PROCESS_INFORMATION info_{};

@@ -1,6 +1,9 @@
 // The real Roadsum.exe meets the crash reporter: a damaged program file is refused at start,
 // and a failure ends as the reporter's settings say (copies of the program carry other
 // settings in place of the shipped ones).
+#include <windows.h>
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -82,6 +85,79 @@ TEST(RoadsumCrash, ACorruptProgramFileIsToldAndEndsTheProgramBeforeItsWindowAppe
     EXPECT_EQ(FindOtherRoadsumWindow(0, 0), nullptr) << "no main window";
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(roadsum.WaitForExit(), 0);
+}
+
+// The exception box of a process, once it shows.
+HWND FindExceptionBox(DWORD process, int milliseconds) {
+    for (int waited = 0; waited < milliseconds; waited += 20) {
+        for (HWND w = FindWindowExA(nullptr, nullptr, "noxExceptWndClass", nullptr); w;
+             w = FindWindowExA(nullptr, w, "noxExceptWndClass", nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == process && IsWindowVisible(w)) return w;
+        }
+        Sleep(20);
+    }
+    return nullptr;
+}
+
+// A real click in the middle of a window of another process.
+void ClickWindow(const RoadsumProcess& roadsum, HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    roadsum.ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
+std::string WholeText(const std::string& path) {
+    const std::vector<char> bytes = ReadWholeFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+TEST(RoadsumCrash, ALetterInANumberFieldShowsTheExceptionBoxAndItsReport) {
+    DeleteFileA(Beside("bugreport.txt").c_str());
+    RoadsumProcess roadsum;
+    ASSERT_NE(roadsum.Window(), nullptr);
+    roadsum.TypeInto("DistanceOneWayTb", "12a");
+    roadsum.Click("Label6");  // "Calculate"
+    const HWND box = FindExceptionBox(roadsum.ProcessId(), 10000);
+    ASSERT_NE(box, nullptr) << "no exception box";
+    EXPECT_EQ(RoadsumProcess::WindowText(box), "Roadsum.exe");  // TitleBar "%appname%"
+    EXPECT_EQ(RoadsumProcess::WindowText(FindWindowExA(box, nullptr, "Static", nullptr)),
+              "An error occurred in the application.");
+    EXPECT_TRUE(roadsum.WaitUntil([&] { return GetForegroundWindow() == box; })) << "the box comes to the front";
+    EXPECT_TRUE(roadsum.SaveScreenshot(ROADSUM_SCREENSHOT_DIR "/roadsum-exception-box.bmp", box));
+
+    const HWND show = FindWindowExA(box, nullptr, "Button", "show bug report");
+    ASSERT_NE(show, nullptr);
+    ClickWindow(roadsum, show);
+    HWND tabs = nullptr;
+    EXPECT_TRUE(roadsum.WaitUntil([&] { return (tabs = FindWindowExA(box, nullptr, "SysTabControl32", nullptr)) != nullptr; }))
+        << "the details open";
+    // The report completes while the box is open: its sections come in as tabs.
+    EXPECT_TRUE(roadsum.WaitUntil([&] { return SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0) >= 6; }));
+    DWORD_PTR answer = 0;  // the box has handled what came before, and painted
+    SendMessageTimeoutA(box, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &answer);
+    RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Sleep(200);
+    EXPECT_TRUE(roadsum.SaveScreenshot(ROADSUM_SCREENSHOT_DIR "/roadsum-exception-box-details.bmp", box));
+
+    const HWND close = FindWindowExA(box, nullptr, "Button", "close application");
+    ASSERT_NE(close, nullptr);
+    ClickWindow(roadsum, close);
+    EXPECT_EQ(roadsum.WaitForExit(), 1) << "close application ends the program";
+
+    const std::string report = WholeText(Beside("bugreport.txt"));
+    EXPECT_NE(report.find("exception class  : EConvertError"), std::string::npos) << report;
+    EXPECT_NE(report.find("exception message: '012a' is not a valid integer value"), std::string::npos) << report;
+    // The crashing thread's stack comes first: from the conversion up to the button's handler.
+    const std::size_t stack = report.find("main thread");
+    const std::size_t next_section = report.find("\r\n\r\n", stack);
+    ASSERT_NE(stack, std::string::npos) << report;
+    const std::string crashing = report.substr(stack, next_section - stack);
+    EXPECT_NE(crashing.find(" Convert "), std::string::npos) << crashing;  // the conversion ...
+    EXPECT_NE(crashing.find(" str_to_int\r\n"), std::string::npos) << crashing;
+    EXPECT_NE(crashing.find(" CostModel "), std::string::npos) << crashing;  // ... the cost model calls
+    EXPECT_NE(crashing.find("TRoadsumFrm.PricelistBtnClick"), std::string::npos) << crashing;
 }
 
 TEST(RoadsumCrash, AFailureClosesOrRestartsTheProgramAsTheSettingsSay) {

@@ -84,6 +84,8 @@ class IExceptionBox {
 public:
     virtual ~IExceptionBox() = default;
     virtual TBoxChoice Show(TCrashException& report, THandlingFlow& flow) = 0;
+    // Called once in the handling thread as it starts, so that the first box opens quickly.
+    virtual void Prepare() {}
 };
 void SetExceptionBox(IExceptionBox* box);
 

@@ -18,6 +18,11 @@ TCrashException::TCrashException(const TCrashSettings& settings, TReportParams p
 
 TCrashException::~TCrashException() { abort_ = true; }
 
+void TCrashException::SetChangeListener(std::function<void()> listener) {
+    fields_->OnChange().attach(listener);
+    sections_->OnChange().attach(std::move(listener));
+}
+
 bool TCrashException::SetCanContinue(bool value) {
     if (value && !could_continue_) return false;
     can_continue_ = value;

@@ -169,6 +169,10 @@ public:
     void MarkSaved() { saved_ = true; }
     bool Saved() const { return saved_.load(); }
 
+    // Told after every change of the header fields or the sections (the box refreshes its
+    // details); one listener at a time, null detaches (waiting for a call under way).
+    void SetChangeListener(std::function<void()> listener);
+
 protected:
     std::optional<std::string> ReportVariable(TextVariable variable) const override;
     std::optional<bool> ReportHasScreenshot() const override { return Screenshot() != nullptr; }

@@ -44,6 +44,7 @@ Envelope* envelope_of(const THandlingRequest& r) {
 }
 
 void handling_loop() {
+    if (IExceptionBox* box = Box()) box->Prepare();
     for (;;) {
         HandlingRequestBytes bytes{};
         DWORD got = 0;

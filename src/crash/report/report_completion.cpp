@@ -14,6 +14,7 @@ struct Step {
     std::string title;  // of the section it fills
     const char* name;   // named by an internal-error line
     std::function<std::string()> text;
+    std::uint64_t weight = 0;  // of the progress: a thread's stack size
 };
 
 std::string safe_address_line(ReportSources& sources, std::uint32_t address) {
@@ -115,7 +116,8 @@ void complete_report(TBugReport& report, ReportSources& sources, ReportProgress*
                         if (t.CreatorThreadId && !t.CreatorTitle.empty())
                             return insert_created_by(trace.Text, t.CreatorTitle);
                         return trace.Text;
-                    }};
+                    },
+                    std::max<std::uint64_t>(1, t.StackHigh > t.StackLow ? t.StackHigh - t.StackLow : 0)};
     };
 
     std::vector<Step> steps;
@@ -144,7 +146,12 @@ void complete_report(TBugReport& report, ReportSources& sources, ReportProgress*
     std::erase_if(steps, [&](const Step& s) { return sections.IndexOf(s.title) < 0; });
     const int total = static_cast<int>(steps.size());
     int done = 0;
-    if (progress) progress->Position(0, total, {});
+    if (progress) {
+        std::vector<std::uint64_t> weights;
+        for (const Step& step : steps) weights.push_back(step.weight);
+        progress->Plan(weights);
+        progress->Position(0, total, {});
+    }
     for (const Step& step : steps) {
         if (report.Aborted()) {
             report.MarkStopped();

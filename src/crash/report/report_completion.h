@@ -47,6 +47,8 @@ public:
 class ReportProgress {
 public:
     virtual ~ReportProgress() = default;
+    // Before the first step: each step's weight, a thread's its stack size, other steps 0.
+    virtual void Plan(const std::vector<std::uint64_t>& /*weights*/) {}
     virtual void Position(int done, int total, std::string_view section) = 0;
 };
 

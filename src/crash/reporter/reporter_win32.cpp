@@ -3,12 +3,13 @@
 #include <atomic>
 
 #include "crash/assistants/install_assistants_win32.h"
+#include "crash/box/exception_box_win32.h"
 #include "crash/debuginfo/map_file_win32.h"
 #include "crash/report/exception_report_win32.h"
 #include "crash/reporter/debug_info_preload_win32.h"
+#include "crash/send/report_sending_win32.h"
 #include "crash/settings/settings_stream.h"
 #include "crash/stack/stack_trace_win32.h"
-#include "crash/send/report_sending_win32.h"
 
 namespace roadsum {
 
@@ -42,6 +43,7 @@ void StartReporter() {
 
     // ---- The rooms above the report install their parts here, one line each, before capture
     // ---- starts: the exception box, the assistants, sending.
+    InstallExceptionBox();
     InstallAssistants();
     InstallSending();
 

@@ -99,6 +99,20 @@ TEST(CrashException, KeepsItsOwnSettingsAndDecisions) {
     EXPECT_EQ(fatal->Decision().group, FilterGroup::General);
 }
 
+TEST(CrashException, TellsItsListenerOfEveryChangeOfFieldsAndSections) {
+    CaptureWorld world;
+    const Ref<TCrashException> r = world.report(ekNormal, testing::exception_of({"Exception"}));
+    int told = 0;
+    r->SetChangeListener([&told] { ++told; });
+    r->Fields()->Add("date/time", "now");
+    r->Sections()->Add("modules", ">> will be calculated soon");
+    r->Sections()->Add("modules", "00400000 roadsum.exe");
+    EXPECT_EQ(told, 3);
+    r->SetChangeListener(nullptr);
+    r->Sections()->Delete("modules");
+    EXPECT_EQ(told, 3) << "a detached listener hears nothing";
+}
+
 TEST(CrashException, HandsOnThePreparedStackOfTheThrow) {
     CaptureWorld world;
     TReportParams p;

@@ -67,6 +67,8 @@ class Progress final : public ReportProgress {
 public:
     std::vector<std::pair<int, int>> positions;
     std::vector<std::string> sections;
+    std::vector<std::uint64_t> weights;
+    void Plan(const std::vector<std::uint64_t>& w) override { weights = w; }
     void Position(int done, int total, std::string_view section) override {
         positions.emplace_back(done, total);
         sections.emplace_back(section);
@@ -118,6 +120,10 @@ TEST_F(ReportCompletion, PlaceholdersAtOnceThenEverySectionInItsOrder) {
     threads[4].CreatorThreadId = 1;
     threads[4].CreatorTitle = "main thread ($1)";
     threads[2].Suspended = true;
+    threads[0].StackLow = 0x10000;
+    threads[0].StackHigh = 0x30000;
+    threads[2].StackLow = 0x50000;
+    threads[2].StackHigh = 0x51000;
     start_report(*r, sources, system, order_report_threads(threads, 5, 1, true, false));
     EXPECT_EQ(r->Text(),
               "date/time        : 2024-03-07, 09:05:04, 42ms\r\n"
@@ -141,6 +147,8 @@ TEST_F(ReportCompletion, PlaceholdersAtOnceThenEverySectionInItsOrder) {
     Progress progress;
     complete_report(*r, sources, &progress);
     EXPECT_EQ(sources.log, (std::vector<std::string>{"trace 5", "region", "disassembly", "trace 1", "trace 7", "trace 8"}));
+    // The please-wait window weighs each thread by its stack (at least 1), other steps not.
+    EXPECT_EQ(progress.weights, (std::vector<std::uint64_t>{0x1000, 0, 0, 0, 0, 0, 0x20000, 1, 1}));
     ASSERT_EQ(progress.positions.size(), 10u);
     for (int i = 0; i < 10; ++i) EXPECT_EQ(progress.positions[i], std::make_pair(i, 9));
     EXPECT_EQ(progress.sections, (std::vector<std::string>{"", "thread $5: <suspended>", "cpu registers", "stack dump",

@@ -239,7 +239,10 @@ bool RunReportAction(TCrashException& report, TActionCode action, void* owner) {
         const auto found = capture::g_action_doers.find(action);
         if (found != capture::g_action_doers.end()) doer = found->second;
     }
-    return doer && doer(report, owner);
+    if (!doer) return false;
+    // The box offers its actions at once; what they send, save or print is the whole report.
+    report.WaitComplete(capture::kCompletionPatience);
+    return doer(report, owner);
 }
 
 TAssistantResult RunAssistant(TCrashException& report, const std::string& name, void* owner) {

@@ -96,6 +96,13 @@ __attribute__((noinline)) void record_throw(void* object, std::uint32_t address,
                  static_cast<std::uint16_t>(context.SegEs), static_cast<std::uint16_t>(context.SegFs),
                  static_cast<std::uint16_t>(context.SegGs), static_cast<std::uint16_t>(context.SegSs)};
     r.Count = CollectRawStack(0, 0, 0, false, 0, r.Stack);
+    if (r.Count <= 0) {
+        // A throw of exhausted memory (std::bad_alloc) leaves no room to collect the stack:
+        // the emergency reserve lends it, and is taken back at once.
+        ReleaseEmergencyReserve();
+        r.Count = CollectRawStack(0, 0, 0, false, 0, r.Stack);
+        TakeEmergencyReserve();
+    }
     if (r.Count > 0) PrepareStack(r.Stack);
     ReleaseSRWLockExclusive(&t.lock);
 }

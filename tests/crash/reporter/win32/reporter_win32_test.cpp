@@ -138,6 +138,24 @@ Ref<TCrashException> made_report(const char* message) {
     return report;
 }
 
+TEST(ReporterWin32, AnActionAskedForWhileTheReportCompletesGetsTheWholeReport) {
+    TReportParams p;
+    p.Exception.ClassChain = {"EActionTest", "Exception"};
+    p.ThreadId = GetCurrentThreadId();
+    const Ref<TCrashException> report = make_ref<TCrashException>(*RulingSettings(), std::move(p));
+    std::string printed;
+    SetReportActionDoer(acPrint, [&](TCrashException& r, void*) {
+        printed = r.ReportText();
+        return true;
+    });
+    StartExceptionReport(report, true);  // completed in the background
+    EXPECT_TRUE(RunReportAction(*report, acPrint, nullptr));
+    SetReportActionDoer(acPrint, nullptr);
+    EXPECT_TRUE(report->Complete());
+    EXPECT_EQ(printed, report->ReportText());
+    EXPECT_EQ(printed.find("\n>> "), std::string::npos) << "no placeholder left: " << printed;
+}
+
 TEST(ReporterWin32, AReportThatWasSentIsNotSavedAgainWhenTheSettingsSaySo) {
     const std::string path = beside_program("reporter_test_bugreport.txt");
     DeleteFileA(path.c_str());

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 #include "coff_symbols.h"
 #include "crash/archive/crc32.h"
@@ -20,18 +21,22 @@ struct Symbol {
     int rank() const { return (coff->is_function() ? 2 : 0) + (coff->storage == CoffSymbol::kExternal ? 1 : 0); }
 };
 
+// Where a symbol lies when it lies in the code.
+std::optional<std::uint32_t> code_address(const CoffSymbol& s, const PeHeaders& h, const ModuleLayout& l) {
+    if (s.section <= 0 || static_cast<std::size_t>(s.section) > h.sections.size() || s.name.empty()) return std::nullopt;
+    const std::uint32_t address = l.Sections[s.section - 1].start + s.value;
+    if (address < l.CodeStart || address >= l.CodeEnd) return std::nullopt;
+    return address;
+}
+
 // Functions of the code section; external labels too (import stubs, assembly routines), but
 // not section symbols or local labels.
 std::vector<Symbol> code_symbols(const std::vector<CoffSymbol>& coff, const PeHeaders& h, const ModuleLayout& l) {
     std::vector<Symbol> symbols;
     for (const CoffSymbol& s : coff) {
-        if (s.section <= 0 || static_cast<std::size_t>(s.section) > h.sections.size() || s.name.empty() ||
-            s.name[0] == '.')
-            continue;
         const bool wanted = s.storage == CoffSymbol::kExternal || (s.storage == CoffSymbol::kStatic && s.is_function());
-        const std::uint32_t address = l.Sections[s.section - 1].start + s.value;
-        if (!wanted || address < l.CodeStart || address >= l.CodeEnd) continue;
-        symbols.push_back({address, &s});
+        const std::optional<std::uint32_t> address = code_address(s, h, l);
+        if (wanted && address && s.name[0] != '.') symbols.push_back({*address, &s});
     }
     std::stable_sort(symbols.begin(), symbols.end(), [](const Symbol& a, const Symbol& b) {
         return a.address != b.address ? a.address < b.address : a.rank() > b.rank();
@@ -47,11 +52,8 @@ std::vector<Symbol> code_symbols(const std::vector<CoffSymbol>& coff, const PeHe
 std::vector<Symbol> section_starts(const std::vector<CoffSymbol>& coff, const PeHeaders& h, const ModuleLayout& l) {
     std::vector<Symbol> starts;
     for (const CoffSymbol& s : coff) {
-        if (s.section <= 0 || static_cast<std::size_t>(s.section) > h.sections.size() ||
-            s.storage != CoffSymbol::kStatic || s.name.empty() || s.name[0] != '.')
-            continue;
-        const std::uint32_t address = l.Sections[s.section - 1].start + s.value;
-        if (address >= l.CodeStart && address < l.CodeEnd) starts.push_back({address, &s});
+        const std::optional<std::uint32_t> address = code_address(s, h, l);
+        if (address && s.storage == CoffSymbol::kStatic && s.name[0] == '.') starts.push_back({*address, &s});
     }
     std::sort(starts.begin(), starts.end(), [](const Symbol& a, const Symbol& b) { return a.address < b.address; });
     return starts;

@@ -16,8 +16,10 @@ std::string ProgramPath() {
 
 namespace {
 
+// A visible window of the class whose process the test wants.
 struct Search {
-    DWORD process_id;
+    bool (*wanted)(DWORD pid, DWORD given);
+    DWORD given;
     const char* window_class;
     HWND found;
 };
@@ -28,21 +30,25 @@ BOOL CALLBACK FindWindowOf(HWND window, LPARAM param) {
     GetWindowThreadProcessId(window, &pid);
     char cls[64] = {};
     GetClassNameA(window, cls, sizeof cls);
-    if (pid == s->process_id && IsWindowVisible(window) && std::string(cls) == s->window_class) {
+    if (s->wanted(pid, s->given) && IsWindowVisible(window) && std::string(cls) == s->window_class) {
         s->found = window;
         return FALSE;
     }
     return TRUE;
 }
 
-HWND WaitForWindow(DWORD pid, const char* window_class, int milliseconds) {
-    for (int waited = 0; waited <= milliseconds; waited += 20) {
-        Search s{pid, window_class, nullptr};
+HWND PollForWindow(Search s, int milliseconds, int step) {
+    for (int waited = 0; waited <= milliseconds; waited += step) {
         EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&s));
         if (s.found) return s.found;
-        Sleep(20);
+        Sleep(step);
     }
     return nullptr;
+}
+
+HWND WaitForWindow(DWORD pid, const char* window_class, int milliseconds) {
+    return PollForWindow({[](DWORD p, DWORD given) { return p == given; }, pid, window_class, nullptr}, milliseconds,
+                         20);
 }
 
 void Send(INPUT input) {
@@ -216,36 +222,9 @@ HWND RoadsumProcess::FindMessageBox(int milliseconds) const {
     return WaitForWindow(info_.dwProcessId, "#32770", milliseconds);
 }
 
-namespace {
-
-struct OtherSearch {
-    DWORD except;
-    HWND found;
-};
-
-BOOL CALLBACK FindOther(HWND window, LPARAM param) {
-    auto* s = reinterpret_cast<OtherSearch*>(param);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    char cls[64] = {};
-    GetClassNameA(window, cls, sizeof cls);
-    if (pid != s->except && IsWindowVisible(window) && std::string(cls) == "TRoadsumFrm") {
-        s->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 HWND FindOtherRoadsumWindow(DWORD except, int milliseconds) {
-    for (int waited = 0; waited <= milliseconds; waited += 50) {
-        OtherSearch s{except, nullptr};
-        EnumWindows(FindOther, reinterpret_cast<LPARAM>(&s));
-        if (s.found) return s.found;
-        Sleep(50);
-    }
-    return nullptr;
+    return PollForWindow({[](DWORD p, DWORD given) { return p != given; }, except, "TRoadsumFrm", nullptr},
+                         milliseconds, 50);
 }
 
 std::string RoadsumProcess::MessageBoxText(HWND box) {

@@ -63,7 +63,9 @@ UINT WatchdogMessage();
 
 // The freeze watchdog.
 void StartFreezeWatchdog(std::int32_t freeze_timeout);
-void StopFreezeWatchdog();
+// Without waiting the watchdog is only told to stop (it may be waiting for the thread that
+// ends the process).
+void StopFreezeWatchdog(bool wait = true);
 void PauseFreezeWatchdog();
 void ResumeFreezeWatchdog();
 

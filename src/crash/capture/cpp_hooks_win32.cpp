@@ -8,15 +8,11 @@ using namespace capture;
 
 namespace {
 
-// The entry for an exception caught at `reported_at`: traced from where it was thrown when
-// the throw was recorded, else from the place that reports it.
-__attribute__((noinline)) void hand_on(const std::exception_ptr& error, TExceptionSource source, bool can_continue,
-                                       const void* related, std::uint32_t reported_at, std::uint32_t frame) {
-    ReleaseEmergencyReserve();  // naming the exception may need the memory that ran out
-    TCapturedException e = DescribeCppException(error);
-    e.Raise = FindRaiseRecord(error);
+// The entry for an exception (described already) caught at `reported_at`: traced from where
+// it was thrown when the throw was recorded, else from the place that reports it.
+void hand_on(TCapturedException& e, TExceptionSource source, bool can_continue, const void* related,
+             std::uint32_t reported_at, std::uint32_t frame) {
     NoteOwnStack(e);
-    MarkReported(error);
     THandleExceptionArgs args;
     args.ExceptObject = &e;
     args.RelatedObject = related;
@@ -33,6 +29,15 @@ __attribute__((noinline)) void hand_on(const std::exception_ptr& error, TExcepti
         args.StackPointer = frame;
     }
     HandleException(args);
+}
+
+void hand_on(const std::exception_ptr& error, TExceptionSource source, bool can_continue, const void* related,
+             std::uint32_t reported_at, std::uint32_t frame) {
+    ReleaseEmergencyReserve();  // naming the exception may need the memory that ran out
+    TCapturedException e = DescribeCppException(error);
+    e.Raise = FindRaiseRecord(error);
+    MarkReported(error);
+    hand_on(e, source, can_continue, related, reported_at, frame);
     TakeEmergencyReserve();
 }
 
@@ -56,14 +61,7 @@ __attribute__((noinline)) void ReportException(const std::exception_ptr& error) 
     TCapturedException e;
     e.ClassChain = {"Exception"};
     e.Message = "report requested";
-    NoteOwnStack(e);
-    THandleExceptionArgs args;
-    args.ExceptObject = &e;
-    args.ExceptAddress = here;
-    args.FramePointer = frame;
-    args.StackPointer = frame;
-    args.Source = esProgram;
-    HandleException(args);
+    hand_on(e, esProgram, true, nullptr, here, frame);
 }
 
 void RunThreadFunction(const TThreadOrigin& origin, const std::function<void()>& body) {

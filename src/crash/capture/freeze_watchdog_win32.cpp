@@ -64,13 +64,14 @@ void StartFreezeWatchdog(std::int32_t freeze_timeout) {
     if (!w->thread) g_watchdog = nullptr;  // kept: a late pause may still reach it
 }
 
-void StopFreezeWatchdog() {
+void StopFreezeWatchdog(bool wait) {
     Watchdog* w = g_watchdog.exchange(nullptr);
     if (!w) return;
     SetEvent(w->stop);
     // Freed only when its thread has surely ended: a thread still reporting a freeze goes on
-    // using it, so after the wait it is left as it is.
-    if (w->thread && GetCurrentThreadId() != w->thread_id && WaitForSingleObject(w->thread, 2000) == WAIT_OBJECT_0) {
+    // using it, so after the wait (or without one) it is left as it is.
+    if (wait && w->thread && GetCurrentThreadId() != w->thread_id &&
+        WaitForSingleObject(w->thread, 2000) == WAIT_OBJECT_0) {
         CloseHandle(w->thread);
         CloseHandle(w->stop);
         CloseHandle(w->resumed);

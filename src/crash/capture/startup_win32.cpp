@@ -104,7 +104,7 @@ void WriteConsole(const std::string& text) {
 void EndProcess(UINT exit_code) {
     // Threads that hold locks may be waiting for this one: nothing waits for them now, and the
     // process ends without running other modules' detach code.
-    StopFreezeWatchdog();
+    StopFreezeWatchdog(false);
     RemoveImportHooks();
     RemoveSystemHooks();
     FreeEmergencyReserve();

@@ -137,7 +137,34 @@ TEST(CaptureWin32, HandlersRunInTheThreadTheyAskFor) {
     RunInThread([] { ReportException(); }, false);
     EXPECT_EQ(TakeSeen(), (std::vector<std::string>{"mode 0 in the handling thread", "mode 2 in the handling thread"}))
         << "a main thread that does not answer within 1.5 s leaves mode 2 to the handling thread";
+    ReportException();
+    EXPECT_EQ(TakeSeen(), (std::vector<std::string>{"mode 0 in the handling thread", "mode 1 in the main thread",
+                                                     "mode 2 in the main thread"}))
+        << "the failing main thread dispatches its messages while it waits";
     for (int id : {a, b, c}) ExceptionHandlers().Unregister(id);
+}
+
+std::atomic<bool> g_handler_done{false};
+
+TEST(CaptureWin32, AQuitMessageEndsTheMainThreadsWaitAndIsPostedAgain) {
+    const int id = ExceptionHandlers().RegisterProcedure(
+        heException,
+        [](INXException* r, int, bool&) {
+            if (r->Phase() != rpCreated) return;
+            PostThreadMessageA(g_main_thread, WM_QUIT, 7, 0);
+            Sleep(500);
+            g_handler_done = true;
+        },
+        tmHandlingThread);
+    ReportException();
+    EXPECT_FALSE(g_handler_done) << "the wait ended before the handling did";
+    MSG msg{};
+    EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+    EXPECT_EQ(msg.wParam, 7u);
+    for (int i = 0; i < 100 && !g_handler_done; ++i) Sleep(20);
+    EXPECT_TRUE(g_handler_done) << "the handling went on to its end";
+    ExceptionHandlers().Unregister(id);
 }
 
 std::atomic<int> g_reads{0};

@@ -71,6 +71,8 @@ void ResumeFreezeWatchdog();
 
 // Hooks into the run time and the system.
 void InstallSystemHooks();
+// Keeps stack for the exception filter of the calling thread, should its stack run out.
+void KeepStackForReports();
 void RemoveSystemHooks();
 // Import-table patches of the executable: thread creation and message reading.
 bool InstallImportHooks();

@@ -67,6 +67,7 @@ __attribute__((noinline)) void ReportException(const std::exception_ptr& error) 
 void RunThreadFunction(const TThreadOrigin& origin, const std::function<void()>& body) {
     const DWORD self = GetCurrentThreadId();
     EnterCreatedThread(self, origin);
+    KeepStackForReports();
     try {
         body();
     } catch (...) {

@@ -168,11 +168,38 @@ void* set_runtime_handler(const char* setter, void* handler) {
     return set ? set(handler) : nullptr;
 }
 
+template <class F>
+F kernel32_function(const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
+}
+
+// A 32-bit program on 64-bit Windows may otherwise lose a processor exception raised in a
+// window procedure: the system would pass over it when the call returns from the kernel.
+void keep_exceptions_of_callbacks() {
+    using GetPolicy = BOOL(WINAPI*)(LPDWORD);
+    using SetPolicy = BOOL(WINAPI*)(DWORD);
+    constexpr DWORD kCallbackFilterEnabled = 1;
+    const auto get = kernel32_function<GetPolicy>("GetProcessUserModeExceptionPolicy");
+    const auto set = kernel32_function<SetPolicy>("SetProcessUserModeExceptionPolicy");
+    DWORD flags = 0;
+    if (get && set && get(&flags)) set(flags & ~kCallbackFilterEnabled);
+}
+
 }  // namespace
+
+void KeepStackForReports() {
+    // What a thread whose stack ran out still has for the exception filter.
+    using SetGuarantee = BOOL(WINAPI*)(PULONG);
+    static const auto set = kernel32_function<SetGuarantee>("SetThreadStackGuarantee");
+    ULONG size = 32 * 1024;
+    if (set) set(&size);
+}
 
 void InstallSystemHooks() {
     if (g_installed) return;
     g_installed = true;
+    keep_exceptions_of_callbacks();
+    KeepStackForReports();
     g_previous_filter = SetUnhandledExceptionFilter(top_level_filter);
     g_vectored = AddVectoredExceptionHandler(1, first_chance);
     g_previous_terminate = std::set_terminate(on_terminate);

@@ -54,7 +54,7 @@ std::uint64_t seconds_since_1601() {
 // The console's stand-in for the box: the message, and the report when the box would offer it.
 void print_report(TCrashException& report) {
     std::string text = report.Get(report.Kind() == ekFrozen ? keys::FrozenMsg : keys::ExceptMsg) + "\r\n";
-    if (report.Get(keys::AutoShowBugRep) || report.Get(keys::ShowBtnVis)) {
+    if ((report.Get(keys::AutoShowBugRep) || report.Get(keys::ShowBtnVis)) && report.Decision().create_report) {
         report.WaitComplete(kCompletionPatience);
         text += "\r\n" + report.ReportText() + "\r\n";
     }

@@ -1,0 +1,47 @@
+// Outcome: a thread fails while it holds the loader lock (as code in a library's start-up
+// would). The handling thread could not load or query a module then, so the process counts as
+// blocked and the failure is handled in the failing thread itself, report and all.
+// expect-exit: 0
+// expect-line: loader lock held
+// expect-line: handler: in the failing thread
+// expect-line: An error occurred in the application.
+// expect-line: TFault.FailHoldingTheLock
+// expect-line: main thread went on
+#include "fault_program.h"
+#include "runtime/exceptions.h"
+
+using namespace roadsum;
+
+DWORD g_main_thread = 0;
+
+using LockLoader = LONG(NTAPI*)(ULONG flags, ULONG* state, ULONG_PTR* cookie);
+using UnlockLoader = LONG(NTAPI*)(ULONG flags, ULONG_PTR cookie);
+
+struct TFault {
+    __attribute__((noinline)) static void FailHoldingTheLock() {
+        ReportException(std::make_exception_ptr(EConvertError("'l' is not a valid integer value")));
+    }
+};
+
+int main() {
+    faults::Start();
+    g_main_thread = GetCurrentThreadId();
+    ExceptionHandlers().RegisterProcedure(
+        heException,
+        [](INXException* report, int, bool&) {
+            if (report->Phase() != rpCreated) return;
+            faults::Say(GetCurrentThreadId() == g_main_thread ? "handler: in the failing thread"
+                                                              : "handler: in another thread");
+        },
+        tmHandlingThread);
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    const auto lock = reinterpret_cast<LockLoader>(reinterpret_cast<void*>(GetProcAddress(ntdll, "LdrLockLoaderLock")));
+    const auto unlock = reinterpret_cast<UnlockLoader>(reinterpret_cast<void*>(GetProcAddress(ntdll, "LdrUnlockLoaderLock")));
+    ULONG_PTR cookie = 0;
+    if (!lock || !unlock || lock(0, nullptr, &cookie) != 0) return 3;
+    faults::Say("loader lock held");
+    TFault::FailHoldingTheLock();
+    unlock(0, cookie);
+    faults::Say("main thread went on");
+    return 0;
+}

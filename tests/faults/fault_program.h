@@ -22,4 +22,18 @@ inline void Say(const std::string& line) { std::printf("%s\n", line.c_str()); }
 // Keeps the compiler from folding the faults away.
 inline volatile int g_sink = 0;
 
+// Says, when a report starts, whether its handlers run in the given (failing) thread.
+inline DWORD g_failing_thread = 0;
+inline void SayWhereHandlersRun(DWORD failing_thread) {
+    g_failing_thread = failing_thread;
+    ExceptionHandlers().RegisterProcedure(
+        heException,
+        [](INXException* report, int, bool&) {
+            if (report->Phase() != rpCreated) return;
+            Say(GetCurrentThreadId() == g_failing_thread ? "handler: in the failing thread"
+                                                         : "handler: in another thread");
+        },
+        tmHandlingThread);
+}
+
 }  // namespace roadsum::faults

@@ -12,8 +12,6 @@
 
 using namespace roadsum;
 
-DWORD g_main_thread = 0;
-
 using LockLoader = LONG(NTAPI*)(ULONG flags, ULONG* state, ULONG_PTR* cookie);
 using UnlockLoader = LONG(NTAPI*)(ULONG flags, ULONG_PTR cookie);
 
@@ -25,15 +23,7 @@ struct TFault {
 
 int main() {
     faults::Start();
-    g_main_thread = GetCurrentThreadId();
-    ExceptionHandlers().RegisterProcedure(
-        heException,
-        [](INXException* report, int, bool&) {
-            if (report->Phase() != rpCreated) return;
-            faults::Say(GetCurrentThreadId() == g_main_thread ? "handler: in the failing thread"
-                                                              : "handler: in another thread");
-        },
-        tmHandlingThread);
+    faults::SayWhereHandlersRun(GetCurrentThreadId());
     HMODULE ntdll = GetModuleHandleA("ntdll.dll");
     const auto lock = reinterpret_cast<LockLoader>(reinterpret_cast<void*>(GetProcAddress(ntdll, "LdrLockLoaderLock")));
     const auto unlock = reinterpret_cast<UnlockLoader>(reinterpret_cast<void*>(GetProcAddress(ntdll, "LdrUnlockLoaderLock")));

@@ -10,8 +10,6 @@
 
 using namespace roadsum;
 
-DWORD g_main_thread = 0;
-
 BOOL WINAPI FailingCreatePipe(PHANDLE, PHANDLE, LPSECURITY_ATTRIBUTES, DWORD) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return FALSE;
@@ -42,16 +40,8 @@ bool BreakCreatePipe() {
 int main() {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     if (!BreakCreatePipe()) faults::Say("CreatePipe is not imported");
-    g_main_thread = GetCurrentThreadId();
     faults::Start();
-    ExceptionHandlers().RegisterProcedure(
-        heException,
-        [](INXException* report, int, bool&) {
-            if (report->Phase() != rpCreated) return;
-            faults::Say(GetCurrentThreadId() == g_main_thread ? "handler: in the failing thread"
-                                                              : "handler: in another thread");
-        },
-        tmHandlingThread);
+    faults::SayWhereHandlersRun(GetCurrentThreadId());
     ReportException(std::make_exception_ptr(EConvertError("'p' is not a valid integer value")));
     faults::Say("main thread went on");
     return 0;

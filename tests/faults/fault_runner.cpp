@@ -231,6 +231,7 @@ const ReportExpectation kReports[] = {
     {"damaged_settings", 0, 0, nullptr, nullptr, nullptr},
     {"no_pipe", 1, 1, "EConvertError", "'p' is not a valid integer value", "main"},
     {"missing_file", 1, 1, "EConvertError", "'m' is not a valid integer value", "main"},
+    {"loader_lock", 1, 1, "EConvertError", "'l' is not a valid integer value", "TFault.FailHoldingTheLock"},
 };
 
 // Part `index` of "a|b|c" (the last part for the later ones).

@@ -1,6 +1,8 @@
 // Outcome: a thread fails while it holds the loader lock (as code in a library's start-up
 // would). The handling thread could not load or query a module then, so the process counts as
-// blocked and the failure is handled in the failing thread itself, report and all.
+// blocked and the failure is handled in the failing thread itself, report and all, without
+// waiting for the reporter's threads that the held lock stops.
+// timeout: 5
 // expect-exit: 0
 // expect-line: loader lock held
 // expect-line: handler: in the failing thread

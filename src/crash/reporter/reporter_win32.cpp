@@ -19,7 +19,9 @@ namespace {
 constexpr std::uint32_t kDebugInfoPatience = 10000;
 
 void start_report(const Ref<TCrashException>& report, bool background, bool all_threads) {
-    WaitForDebugInfoPreload(kDebugInfoPatience);
+    // In a blocked process the reading thread cannot go on (a thread starts and queries its
+    // modules under the loader lock), so the report reads what it needs itself.
+    if (!ProcessBlockedNow()) WaitForDebugInfoPreload(kDebugInfoPatience);
     StartExceptionReport(report, background, all_threads);
 }
 

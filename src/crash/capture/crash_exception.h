@@ -154,6 +154,13 @@ public:
     // The completion marks the report complete; `then` runs once it is (at once if it is).
     void MarkComplete();
     void WhenComplete(std::function<void()> then);
+    // The handling builds no report for it (its group wants none, or a handler took the
+    // exception over first): nobody waits for its completion, and nothing saves it.
+    void MarkNotBuilt() {
+        built_ = false;
+        done_.MarkStopped();
+    }
+    bool Built() const { return built_.load(); }
 
     // Sends of this report from their start to their end (in the caller or a background
     // thread); the report counts as sent once one of them succeeded.
@@ -186,6 +193,7 @@ private:
     CompletionLatch done_;
     std::atomic<bool> abort_{false};
     std::atomic<bool> sent_{false};
+    std::atomic<bool> built_{true};
     std::atomic<bool> saved_{false};
     std::atomic<bool> append_screenshot_{true};
 

@@ -89,10 +89,14 @@ void THandlingFlow::Run(const THandlingRequest& request) {
         }
         if (decision.create_screenshot) services_.StartScreenshot(*report);
         if (decision.create_report) services_.StartReport(*report);
+        else report->MarkNotBuilt();
         handled = FirePhase(*report, rpStarted);
+    } else {
+        report->MarkNotBuilt();
     }
     if (!handled) {
-        if (report->Get(keys::AutoSave) || report->Get(keys::AutoSend) || report->Get(keys::AutoClip))
+        // They run when the report is complete: one that is not built has none.
+        if (report->Built() && (report->Get(keys::AutoSave) || report->Get(keys::AutoSend) || report->Get(keys::AutoClip)))
             services_.RegisterAutomaticActions(*report);
         handled = FirePhase(*report, rpShowing);
     }
@@ -119,7 +123,7 @@ void THandlingFlow::Run(const THandlingRequest& request) {
 void THandlingFlow::End(TCrashException& report, TEnding ending) {
     FireAction(report, ActionOf(ending));
     if (ending == TEnding::Continue) return;
-    services_.WaitForAutomaticActions(report);
+    if (report.Built()) services_.WaitForAutomaticActions(report);
     SaveAutomatically(report, true);
     if (ending == TEnding::Close)
         services_.CloseApplication();
@@ -128,7 +132,7 @@ void THandlingFlow::End(TCrashException& report, TEnding ending) {
 }
 
 void THandlingFlow::SaveAutomatically(TCrashException& report, bool process_ends) {
-    if (!report.Get(keys::AutoSave)) return;
+    if (!report.Get(keys::AutoSave) || !report.Built()) return;
     const bool unless_sent = report.Get(keys::AutoSaveIfNotSent);
     if (unless_sent && !process_ends) {
         // A send still under way decides when it ends; the sender holds the report till then.

@@ -88,6 +88,11 @@ TEST(HandlingFlow, FilterGroupsAndFreezesLeaveOutTheirSteps) {
     EXPECT_EQ(f.Handle(ekNormal, {"EZeroDivide", "EMathError", "Exception"}),
               (Log{"clear temp", "phase 1", "pause threads", "phase 2", "phase 3", "show", "action 8", "resume threads"}))
         << "group 2 by an ancestor: no report, no screenshot";
+    Flow saving("F2Classes = \"EMathError\"\nF2NoBugRep = true\n");
+    EXPECT_EQ(saving.Handle(ekNormal, {"EZeroDivide", "EMathError", "Exception"}, false),
+              (Log{"clear temp", "pause threads", "screenshot", "show", "close", "resume threads"}))
+        << "AutoSave and no report: nothing waited for, nothing saved";
+    EXPECT_FALSE(saving.services.last->WaitComplete(60000));
     EXPECT_EQ(f.Handle(ekFrozen, {}),
               (Log{"clear temp", "phase 1", "screenshot", "report", "phase 2", "phase 3", "phase 4", "show", "action 8"}))
         << "a freeze pauses no threads";
@@ -105,6 +110,9 @@ TEST(HandlingFlow, AHandlerThatHandlesTheExceptionEndsTheHandlingWhenItCanContin
     Flow first;
     first.WatchHandlers(rpCreated);
     EXPECT_EQ(first.Handle(ekNormal, kConvertError), (Log{"clear temp", "phase 1"}));
+    EXPECT_EQ(first.Handle(ekNormal, kConvertError, false), (Log{"clear temp", "phase 1", "action 10", "close"}))
+        << "no report was built: nothing to wait for or save";
+    EXPECT_FALSE(first.services.last->WaitComplete(60000)) << "and nobody waits for it";
 }
 
 TEST(HandlingFlow, HiddenExceptionsOnlyReachTheirHandlers) {

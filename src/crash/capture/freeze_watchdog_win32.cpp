@@ -68,15 +68,9 @@ void StopFreezeWatchdog(bool wait) {
     Watchdog* w = g_watchdog.exchange(nullptr);
     if (!w) return;
     SetEvent(w->stop);
-    // Freed only when its thread has surely ended: a thread still reporting a freeze goes on
-    // using it, so after the wait (or without one) it is left as it is.
-    if (wait && w->thread && GetCurrentThreadId() != w->thread_id &&
-        WaitForSingleObject(w->thread, 2000) == WAIT_OBJECT_0) {
-        CloseHandle(w->thread);
-        CloseHandle(w->stop);
-        CloseHandle(w->resumed);
-        delete w;
-    }
+    if (wait && w->thread && GetCurrentThreadId() != w->thread_id) WaitForSingleObject(w->thread, 2000);
+    // The record and its events are never freed: a thread still reporting a freeze, or one
+    // that read the watchdog just before this, may still use them (one small record per start).
 }
 
 void PauseFreezeWatchdog() {

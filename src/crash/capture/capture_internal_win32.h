@@ -98,7 +98,6 @@ void MarkReported(const std::exception_ptr& error);
 // module that holds the exception address); the time and the report's number are filled in.
 Ref<TCrashException> MakeReport(const THandlingRequest& request);
 Ref<TCrashException> NewReport(TReportParams params, const TCrashSettings* settings);
-bool CopyToClipboard(const std::string& text);
 void CompleteReport(const Ref<TCrashException>& report, bool background, bool all_threads);
 
 // Restart: hands the time ring to a new process with the same command line; ends this one.

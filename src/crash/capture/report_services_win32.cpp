@@ -5,11 +5,11 @@
 #include "crash/capture/capture_internal_win32.h"
 
 #include <atomic>
-#include <cstring>
 #include <map>
 #include <mutex>
 
 #include "crash/capture/report_screenshot.h"
+#include "crash/common/clipboard_win32.h"
 
 namespace roadsum::capture {
 
@@ -85,7 +85,7 @@ public:
     }
     void RegisterAutomaticActions(TCrashException& report) override {
         TCrashException* r = &report;  // the completion holds the report while it calls these
-        if (report.Get(keys::AutoClip)) report.WhenComplete([r] { CopyToClipboard(r->ReportText()); });
+        if (report.Get(keys::AutoClip)) report.WhenComplete([r] { CopyTextToClipboard(r->ReportText()); });
         const TAutomaticSender send = report.Get(keys::AutoSend) ? automatic_sender() : nullptr;
         if (!send) return;
         // The send counts as under way from now, so that nobody who waits for the report's
@@ -121,22 +121,6 @@ public:
 };
 
 }  // namespace
-
-bool CopyToClipboard(const std::string& text) {
-    if (!OpenClipboard(nullptr)) return false;
-    EmptyClipboard();
-    bool done = false;
-    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1)) {
-        if (void* p = GlobalLock(memory)) {
-            std::memcpy(p, text.c_str(), text.size() + 1);
-            GlobalUnlock(memory);
-            done = SetClipboardData(CF_TEXT, memory) != nullptr;
-        }
-        if (!done) GlobalFree(memory);
-    }
-    CloseClipboard();
-    return done;
-}
 
 Ref<TCrashException> NewReport(TReportParams params, const TCrashSettings* settings) {
     params.Time = local_now();

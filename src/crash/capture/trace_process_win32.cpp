@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "crash/capture/capture_internal_win32.h"
+#include "crash/common/clipboard_win32.h"
 
 namespace roadsum::capture {
 
@@ -16,7 +17,7 @@ HANDLE open_trace_map() {
 
 void deliver(const std::string& text, std::uint32_t size) {
     if (static_cast<std::int32_t>(size) < 1) {
-        CopyToClipboard(text);
+        CopyTextToClipboard(text);
         return;
     }
     HANDLE mapping = open_trace_map();

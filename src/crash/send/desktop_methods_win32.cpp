@@ -121,28 +121,6 @@ bool open_mailto(std::string_view recipients, std::string_view subject, std::str
     return true;
 }
 
-bool copy_to_clipboard(std::string_view text, HWND owner) {
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    if (!memory) return false;
-    if (char* data = static_cast<char*>(GlobalLock(memory))) {
-        std::copy(text.begin(), text.end(), data);
-        data[text.size()] = 0;
-        GlobalUnlock(memory);
-    }
-    // Another program may hold the clipboard for a moment.
-    bool opened = false;
-    for (int tries = 0; tries < 10 && !(opened = OpenClipboard(owner)); ++tries) Sleep(20);
-    if (!opened) {
-        GlobalFree(memory);
-        return false;
-    }
-    EmptyClipboard();
-    const bool set = SetClipboardData(CF_TEXT, memory) != nullptr;
-    CloseClipboard();
-    if (!set) GlobalFree(memory);
-    return set;
-}
-
 bool print_report_on(HDC printer, std::string_view text, std::string_view document_name) {
     PrinterPage page;
     page.dpi_x = GetDeviceCaps(printer, LOGPIXELSX);

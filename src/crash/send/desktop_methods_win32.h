@@ -32,9 +32,6 @@ std::string registered_mailto_command();
 // Starts the mail program with the link; true when the process started.
 bool open_mailto(std::string_view recipients, std::string_view subject, std::string_view body);
 
-// The text replaces the clipboard's contents as plain text.
-bool copy_to_clipboard(std::string_view text, HWND owner = nullptr);
-
 // Prints the report on `printer` in Courier New 8 pt, word-wrapped inside the margins, as
 // the document `document_name`; false when the printer refused.
 bool print_report_on(HDC printer, std::string_view text, std::string_view document_name);

@@ -229,9 +229,19 @@ TEST(CaptureWin32, WithoutTheReportRoomAReportIsCompleteAtOnceAndTheRulesDecide)
     EXPECT_LT(GetTickCount() - start, 10000u) << "handled by the rules (continue) without waiting for a report";
 }
 
-// AutoSend (switched on for the report by a handler) hands the complete report to the sender
-// registered for it, once; without AutoSend the sender is not asked.
-TEST(CaptureWin32, AutoSendHandsTheCompleteReportToTheSender) {
+std::string ClipboardText() {
+    if (!OpenClipboard(nullptr)) return "(clipboard busy)";
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const char* copied = data ? static_cast<const char*>(GlobalLock(data)) : nullptr;
+    const std::string text = copied ? copied : "";
+    if (data) GlobalUnlock(data);
+    CloseClipboard();
+    return text;
+}
+
+// AutoSend and AutoClip (switched on for the report by a handler) hand the complete report to
+// the sender registered for it, once, and copy its text; without them neither happens.
+TEST(CaptureWin32, AutoSendAndAutoClipTakeTheCompleteReport) {
     static std::atomic<int> sends{0};
     static std::atomic<bool> complete_when_sent{false};
     SetAutomaticSender([](TCrashException& report) {
@@ -240,16 +250,26 @@ TEST(CaptureWin32, AutoSendHandsTheCompleteReportToTheSender) {
     });
     static std::atomic<bool> auto_send{true};
     const int id = ExceptionHandlers().RegisterProcedure(
-        heException, [](INXException* r, int, bool&) { if (r->Phase() == rpCreated) r->Set(keys::AutoSend, auto_send.load()); },
+        heException,
+        [](INXException* r, int, bool&) {
+            if (r->Phase() != rpCreated) return;
+            r->Set(keys::AutoSend, auto_send.load());
+            r->Set(keys::AutoClip, auto_send.load());
+            static int reports = 0;
+            r->Fields()->Add("clipped", "report " + std::to_string(++reports));
+        },
         tmHandlingThread);
     RunInThread([] { ReportException(); }, true);
     for (int wait = 0; wait < 500 && sends == 0; ++wait) Sleep(20);
     EXPECT_EQ(sends, 1);
     EXPECT_TRUE(complete_when_sent);
+    const std::string first = ClipboardText();
+    EXPECT_NE(first.find("clipped"), std::string::npos) << first;
     auto_send = false;
     RunInThread([] { ReportException(); }, true);
     Sleep(500);
     EXPECT_EQ(sends, 1) << "not without AutoSend";
+    EXPECT_EQ(ClipboardText(), first) << "not without AutoClip";
     ExceptionHandlers().Unregister(id);
     SetAutomaticSender(nullptr);
 }

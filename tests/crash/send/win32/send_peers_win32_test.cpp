@@ -298,17 +298,5 @@ TEST_F(SendPeers, RequestInTheBackgroundFallsBackToTheSmtpServer) {
     EXPECT_NE(GetFileAttributesA((ReporterTempFolder() + "never-saved.txt").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
-TEST(SendDesktop, ClipboardTakesTheReport) {
-    const std::string text = "date/time : now\r\nexception class : EConvertError\r\n";
-    ASSERT_TRUE(copy_to_clipboard(text));
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    HANDLE data = GetClipboardData(CF_TEXT);
-    const char* copied = data ? static_cast<const char*>(GlobalLock(data)) : nullptr;
-    const std::string back = copied ? copied : "";
-    if (data) GlobalUnlock(data);
-    CloseClipboard();
-    EXPECT_EQ(back, text);
-}
-
 }  // namespace
 }  // namespace roadsum

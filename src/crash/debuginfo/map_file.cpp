@@ -40,14 +40,26 @@ TMfPublic TMapFile::FindPublic(std::uint32_t address) const {
 }
 
 std::optional<TMfPublic> TMapFile::FindPublicByName(std::string_view unit, std::string_view name) const {
-    for (const TMfPublic& p : Publics) {
-        const UnmangledName display = Unmangle(p.Name);
-        if (!equal_ignoring_case(p.Name, name) && !equal_ignoring_case(display.name, name)) continue;
-        std::string public_unit = FindSegment(p.Address, p.IsCode).Name;
-        if (public_unit.empty()) public_unit = display.unit;
-        if (equal_ignoring_case(public_unit, unit)) return p;
+    return FindPublicsByName(unit, {name}).front();
+}
+
+std::vector<std::optional<TMfPublic>> TMapFile::FindPublicsByName(std::string_view unit,
+                                                                  const std::vector<std::string_view>& names) const {
+    std::vector<std::optional<TMfPublic>> found(names.size());
+    std::size_t missing = names.size();
+    for (auto p = Publics.begin(); p != Publics.end() && missing > 0; ++p) {
+        const UnmangledName display = Unmangle(p->Name);
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (found[i] || (!equal_ignoring_case(p->Name, names[i]) && !equal_ignoring_case(display.name, names[i])))
+                continue;
+            std::string public_unit = FindSegment(p->Address, p->IsCode).Name;
+            if (public_unit.empty()) public_unit = display.unit;
+            if (!equal_ignoring_case(public_unit, unit)) continue;
+            found[i] = *p;
+            --missing;
+        }
     }
-    return std::nullopt;
+    return found;
 }
 
 LineLookup TMapFile::FindLine(std::uint32_t address) const {

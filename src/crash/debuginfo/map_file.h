@@ -84,6 +84,9 @@ public:
     TMfPublic FindPublic(std::uint32_t address) const;
     // A public of a unit, by its stored or its display name (both ignoring case).
     std::optional<TMfPublic> FindPublicByName(std::string_view unit, std::string_view name) const;
+    // The same for several names in one pass over the publics (each display name is made once).
+    std::vector<std::optional<TMfPublic>> FindPublicsByName(std::string_view unit,
+                                                            const std::vector<std::string_view>& names) const;
     // The line of the record with the greatest address not above address, when that record
     // lies in the address's code segment.
     LineLookup FindLine(std::uint32_t address) const;

@@ -8,6 +8,7 @@
 #include "crash/debuginfo/map_file_win32.h"
 #include "crash/process/memory_region_win32.h"
 #include "crash/report/crash_listing.h"
+#include "crash/stack/page_cached_reader.h"
 #include "crash/stack/stack_trace_win32.h"
 
 namespace roadsum {
@@ -82,23 +83,23 @@ TThreadTrace ProcessReportSources::TraceThread(const TBugReport& report, const T
         o.StackLow = thread.StackLow;
         o.StackHigh = thread.StackHigh;
         o.FramePointer = thread.FramePointer;
-        trace.Text = TraceStack(o);
+        trace.Text = TraceStack(o, &session_);
     } else if (thread.ThreadId == GetCurrentThreadId()) {
-        trace.Text = TraceStack(o);
+        trace.Text = TraceStack(o, &session_);
     } else {
         const ScopedThread handle(
             OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT | THREAD_QUERY_INFORMATION, FALSE, thread.ThreadId));
         if (!handle.get()) return trace;
         const SuspendedThread suspended(handle.get());
         if (!suspended.Suspended()) return trace;
-        trace.Text = TraceThreadStack(handle.get(), o);
+        trace.Text = TraceThreadStack(handle.get(), o, &session_);
     }
     trace.Readable = !trace.Text.empty();
     return trace;
 }
 
 std::string ProcessReportSources::FormatAddress(std::uint32_t address) {
-    return FormatCodeAddress(address, show_rel_addrs_, show_rel_lines_);
+    return FormatCodeAddress(address, show_rel_addrs_, show_rel_lines_, &session_);
 }
 
 std::optional<std::uint32_t> ProcessReportSources::RegionEnd(std::uint32_t address) {
@@ -118,7 +119,10 @@ std::string ProcessReportSources::Disassembly(std::uint32_t address, bool format
     const std::uint32_t module = module_of(address);
     if (!module) return {};
     const bool main = module == static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr)));
-    return crash_function_listing(MapFileOfModule(module), main, memory_, address, format, limit);
+    // The listing reads instruction by instruction, and each read of the own process is a
+    // system call (under Wine a round trip to its server): read the code a block at a time.
+    const PageCachedReader code(memory_);
+    return crash_function_listing(MapFileOfModule(module), main, code, address, format, limit);
 }
 
 }  // namespace roadsum

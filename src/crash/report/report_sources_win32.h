@@ -1,10 +1,11 @@
 // The report's sources in this process: stacks traced through the stack tracer (other threads
-// suspended while they are traced), memory through the fault-tolerant reader, the debug
-// information of the process's modules.
+// suspended while they are traced, the code read once for all traces), memory through the
+// fault-tolerant reader, the debug information of the process's modules.
 #pragma once
 
 #include "crash/process/tda_try_read.h"
 #include "crash/report/report_completion.h"
+#include "crash/stack/stack_trace_win32.h"
 
 namespace roadsum {
 
@@ -22,6 +23,7 @@ public:
 private:
     bool hide_ugly_items_, show_rel_addrs_, show_rel_lines_;
     TDATryRead memory_;
+    TraceSession session_;  // the report's traces share the code they read
 };
 
 // How long another thread stays suspended for its trace at most: a thread suspended while it

@@ -30,10 +30,15 @@ const PageCachedReader::Block& PageCachedReader::BlockAt(std::uint32_t address) 
     block.bytes.resize(end - begin);
     if (inner_.try_read(begin, block.bytes.data(), end - begin)) {
         block.begin = begin;
+        block.lasting = lasting_ && lasting_(begin, end);
     } else {
         block.bytes.clear();
     }
     return block;
+}
+
+void PageCachedReader::ForgetChanging() {
+    std::erase_if(blocks_, [](const auto& entry) { return !entry.second.lasting; });
 }
 
 bool PageCachedReader::try_read(std::uint32_t address, void* buffer, std::uint32_t count) const {

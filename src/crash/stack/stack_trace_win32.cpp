@@ -27,14 +27,48 @@ std::uint32_t own_stack_base() {
     return base;
 }
 
+// Pages that stay as they are while their module is loaded: committed image pages that
+// cannot be written (read-only, execute, execute-read).
+bool lasting_image_memory(std::uint32_t begin, std::uint32_t end) {
+    for (std::uint32_t at = begin; at - begin < end - begin;) {
+        MEMORY_BASIC_INFORMATION mbi{};
+        if (VirtualQuery(reinterpret_cast<const void*>(static_cast<std::uintptr_t>(at)), &mbi, sizeof mbi) != sizeof mbi ||
+            mbi.State != MEM_COMMIT || mbi.Type != MEM_IMAGE || mbi.RegionSize == 0)
+            return false;
+        if (mbi.Protect != PAGE_READONLY && mbi.Protect != PAGE_EXECUTE && mbi.Protect != PAGE_EXECUTE_READ) return false;
+        at = address_of(mbi.BaseAddress) + static_cast<std::uint32_t>(mbi.RegionSize);
+        if (at == 0) break;  // the region reaches the top of the address space
+    }
+    return true;
+}
+
+}  // namespace
+
+struct TraceSession::Memory {
+    explicit Memory(bool shared) : cached(reader, 64, shared ? lasting_image_memory : PageCachedReader::LastingTest()) {}
+    TDATryRead reader;
+    PageCachedReader cached;
+};
+
+TraceSession::TraceSession() : memory_(std::make_unique<Memory>(true)) {}
+TraceSession::~TraceSession() = default;
+
+namespace {
+
 // This process as one trace sees it: the address-space snapshot is taken when the trace starts
-// and the memory query's answers are kept until it ends.
+// and the memory query's answers are kept until it ends. In a session, the blocks of lasting
+// memory that earlier traces read are kept; all others are read again.
 class LiveProcess final : public TraceProcess {
 public:
-    LiveProcess() : cached_(reader_) { reader_.StartSnapshot(); }
-    ~LiveProcess() override { reader_.EndSnapshot(); }
+    explicit LiveProcess(TraceSession* session)
+        : own_(session ? nullptr : std::make_unique<TraceSession::Memory>(false)),
+          memory_(session ? session->Shared() : *own_) {
+        memory_.cached.ForgetChanging();
+        memory_.reader.StartSnapshot();
+    }
+    ~LiveProcess() override { memory_.reader.EndSnapshot(); }
 
-    const MemoryReader& Memory() const override { return cached_; }
+    const MemoryReader& Memory() const override { return memory_.cached; }
 
     bool Query(std::uint32_t address, StackRegionInfo& out) const override {
         auto it = regions_.upper_bound(address);
@@ -62,8 +96,8 @@ public:
     }
 
 private:
-    TDATryRead reader_;
-    PageCachedReader cached_;
+    std::unique_ptr<TraceSession::Memory> own_;
+    TraceSession::Memory& memory_;
     mutable std::map<std::uint32_t, StackRegionInfo> regions_;
 };
 
@@ -72,9 +106,9 @@ std::mutex& trace_lock() {
     return *lock;
 }
 
-std::string trace_locked(const TraceStackOptions& options) {
+std::string trace_locked(const TraceStackOptions& options, TraceSession* session) {
     std::lock_guard<std::mutex> lock(trace_lock());
-    const LiveProcess process;
+    const LiveProcess process(session);
     return TraceStack(process, ProcessStackCaches(), options);
 }
 
@@ -99,7 +133,7 @@ StackCaches& ProcessStackCaches() {
 
 void SetRaiseAddressReader(std::uint32_t (*reader)()) { raise_address_reader = reader; }
 
-__attribute__((noinline)) std::string TraceStack(const TraceStackOptions& options) {
+__attribute__((noinline)) std::string TraceStack(const TraceStackOptions& options, TraceSession* session) {
     try {
         TraceStackOptions o = options;
         const std::uint32_t frame = address_of(__builtin_frame_address(0));
@@ -110,7 +144,7 @@ __attribute__((noinline)) std::string TraceStack(const TraceStackOptions& option
             if (o.FramePointer == 0) o.FramePointer = frame;
         }
         if (o.CurrentAddress == 0 && !o.IsException) o.CurrentAddress = address_of(__builtin_return_address(0));
-        return trace_locked(o);
+        return trace_locked(o, session);
     } catch (...) {
         return {};
     }
@@ -135,7 +169,7 @@ bool GetThreadStackStart(void* thread, ThreadStackStart& out) {
     return out.StackBase > out.Esp;
 }
 
-std::string TraceThreadStack(void* thread, const TraceStackOptions& options) {
+std::string TraceThreadStack(void* thread, const TraceStackOptions& options, TraceSession* session) {
     try {
         ThreadStackStart start;
         if (!GetThreadStackStart(thread, start)) return {};
@@ -146,7 +180,7 @@ std::string TraceThreadStack(void* thread, const TraceStackOptions& options) {
         }
         if (o.FramePointer == 0) o.FramePointer = start.Ebp;
         if (o.CurrentAddress == 0) o.CurrentAddress = start.Eip;
-        return trace_locked(o);
+        return trace_locked(o, session);
     } catch (...) {
         return {};
     }
@@ -172,10 +206,10 @@ __attribute__((noinline)) int CollectRawStack(std::uint32_t frame, std::uint32_t
     }
 }
 
-std::string FormatCodeAddress(std::uint32_t address, bool show_rel_addrs, bool show_rel_lines) {
+std::string FormatCodeAddress(std::uint32_t address, bool show_rel_addrs, bool show_rel_lines, TraceSession* session) {
     try {
         std::lock_guard<std::mutex> lock(trace_lock());
-        const LiveProcess process;
+        const LiveProcess process(session);
         return FormatCodeAddress(process, ProcessStackCaches(), address, show_rel_addrs, show_rel_lines);
     } catch (...) {
         return {};

@@ -62,8 +62,6 @@ bool TraceContext::ReadModule(std::uint32_t base, const std::string& path, TStac
     out.DataEnd = layout.DataEnd;
     out.ImageSize = headers->image_size;
     out.EntryPoint = headers->entry_point ? base + headers->entry_point : 0;
-    std::shared_ptr<const TMapFile> debug = process_.DebugInfo(base, path);
-    if (debug && debug->Loaded) out.DebugInfo = std::move(debug);
     out.VerifiedInTrace = caches_.CurrentTrace();
     return true;
 }
@@ -78,13 +76,19 @@ std::int32_t TraceContext::RegisterModule(std::uint32_t allocation_base) {
         no_module_.insert(allocation_base);
         return -1;
     }
-    if (cached < 0) return caches_.AddModule(std::move(module));
-    TStackModule& known = caches_.Modules()[cached];
-    if (known.FilePath == path && known.ImageSize == module.ImageSize && known.EntryPoint == module.EntryPoint) {
-        known.VerifiedInTrace = caches_.CurrentTrace();
-    } else {
-        caches_.ReplaceModule(cached, std::move(module));
+    if (cached >= 0) {
+        TStackModule& known = caches_.Modules()[cached];
+        // An unchanged module keeps its debug information: looking for it again costs file
+        // queries, and for a module without any a whole search, in every trace.
+        if (known.FilePath == path && known.ImageSize == module.ImageSize && known.EntryPoint == module.EntryPoint) {
+            known.VerifiedInTrace = caches_.CurrentTrace();
+            return cached;
+        }
     }
+    std::shared_ptr<const TMapFile> debug = process_.DebugInfo(allocation_base, path);
+    if (debug && debug->Loaded) module.DebugInfo = std::move(debug);
+    if (cached < 0) return caches_.AddModule(std::move(module));
+    caches_.ReplaceModule(cached, std::move(module));
     return cached;
 }
 

@@ -58,6 +58,7 @@ private:
         TraceContext& context_;
     };
 
+    // The module's headers and ranges; its debug information is not looked up.
     bool ReadModule(std::uint32_t base, const std::string& path, TStackModule& out) const;
     // The export at or below address, or nullptr.
     const TStackExport* ExportAtOrBelow(std::int32_t module, std::uint32_t address);

@@ -39,16 +39,16 @@ std::uint32_t MapFileSymbols::next_function_after(std::uint32_t address) const {
 }
 
 RuntimeRoutines runtime_routines(const TMapFile& map) {
-    const auto address_of = [&](const char* name) -> std::uint32_t {
-        const auto p = map.FindPublicByName("System", name);
-        return p ? p->Address : 0;
-    };
+    // One pass for all five: a search turns every public's name into its display form.
+    const auto found = map.FindPublicsByName(
+        "System", {"@HandleAnyException", "@Halt0", "@HandleFinally", "@HandleAutoException", "@HandleOnException"});
+    const auto address_of = [&](std::size_t i) -> std::uint32_t { return found[i] ? found[i]->Address : 0; };
     RuntimeRoutines r;
-    r.HandleAnyException = address_of("@HandleAnyException");
-    r.Halt0 = address_of("@Halt0");
-    r.HandleFinally = address_of("@HandleFinally");
-    r.HandleAutoException = address_of("@HandleAutoException");
-    r.HandleOnException = address_of("@HandleOnException");
+    r.HandleAnyException = address_of(0);
+    r.Halt0 = address_of(1);
+    r.HandleFinally = address_of(2);
+    r.HandleAutoException = address_of(3);
+    r.HandleOnException = address_of(4);
     return r;
 }
 

@@ -131,13 +131,16 @@ TEST(MapFilePublics, FoundByUnitAndName) {
     EXPECT_FALSE(m.FindPublicByName("Main", "TRoadsumFrm.PricelistBtnClick"));
 
     DebugTables t;
-    t.Segments = {code_segment(0x1000, 0x1000, "System")};
-    t.Publics = {code_public(0x1010, "@HandleFinally"), code_public(0x1100, "@HandleOnException")};
+    // The first public of the unit with the name counts; one of another unit does not.
+    t.Segments = {code_segment(0x1000, 0x1000, "System"), code_segment(0x2000, 0x1000, "Other")};
+    t.Publics = {code_public(0x1010, "@HandleFinally"), code_public(0x1100, "@HandleOnException"),
+                 code_public(0x1200, "@HandleFinally"), code_public(0x2010, "@Halt0")};
     m.Assign(std::move(t));
     const RuntimeRoutines r = runtime_routines(m);
     EXPECT_EQ(r.HandleFinally, 0x1010u);
     EXPECT_EQ(r.HandleOnException, 0x1100u);
     EXPECT_EQ(r.Halt0, 0u);
+    EXPECT_EQ(r.HandleAnyException, 0u);
 }
 
 TEST(MapFileSymbols, ModuleAndSymbolForTheListing) {

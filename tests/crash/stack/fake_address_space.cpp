@@ -178,6 +178,7 @@ std::string FakeAddressSpace::ModuleFileName(std::uint32_t module) const {
 }
 
 std::shared_ptr<const TMapFile> FakeAddressSpace::DebugInfo(std::uint32_t module, const std::string&) const {
+    ++debug_lookups_;
     const auto it = modules_.find(module);
     return it == modules_.end() ? nullptr : it->second.debug;
 }

@@ -43,6 +43,8 @@ public:
 
     // How often the tracer read memory, for tests of its caches.
     std::size_t Reads() const { return reads_; }
+    // How often the tracer asked for a module's debug information.
+    std::size_t DebugInfoLookups() const { return debug_lookups_; }
 
 private:
     struct Region {
@@ -62,7 +64,7 @@ private:
     std::map<std::uint32_t, Region> regions_;
     std::map<std::uint32_t, ModuleRecord> modules_;
     std::uint32_t main_ = 0, raise_ = 0;
-    mutable std::size_t reads_ = 0;
+    mutable std::size_t reads_ = 0, debug_lookups_ = 0;
 };
 
 }  // namespace roadsum::testing

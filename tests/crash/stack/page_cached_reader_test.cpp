@@ -44,5 +44,40 @@ TEST(PageCachedReader, ReadsWhatTheMemoryHoldsWithFewReadsOfIt) {
     EXPECT_LE(space.Reads() - before, 3u);
 }
 
+// Shared by several traces, the cache keeps only the blocks its test calls lasting (here: code
+// regions) from one trace to the next; the others are read again and show what changed.
+TEST(PageCachedReader, KeepsOnlyLastingBlocksForTheNextTrace) {
+    FakeAddressSpace space;
+    space.Map(0x00401000, std::vector<std::uint8_t>(0x3000, 0x11), FakeAddressSpace::kExecuteRead);
+    space.Map(0x00500000, std::vector<std::uint8_t>(0x3000, 0x22));
+    space.Map(0x00600000, std::vector<std::uint8_t>(0x1000, 0x33), FakeAddressSpace::kExecuteRead);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> asked;
+    PageCachedReader cached(space.Memory(), 64, [&](std::uint32_t begin, std::uint32_t end) {
+        asked.emplace_back(begin, end);
+        return begin < 0x00500000 || begin >= 0x00600000;
+    });
+    const auto read = [&](std::uint32_t address) {
+        std::uint8_t byte = 0;
+        EXPECT_TRUE(cached.try_read(address, &byte, 1)) << std::hex << address;
+        return byte;
+    };
+    EXPECT_EQ(read(0x00402000), 0x11);
+    EXPECT_EQ(read(0x00501000), 0x22);
+    EXPECT_EQ(read(0x00600010), 0x33);
+    // Each block is judged once, over the whole span it holds.
+    const std::vector<std::pair<std::uint32_t, std::uint32_t>> spans{
+        {0x00401000, 0x00404000}, {0x00500000, 0x00503000}, {0x00600000, 0x00601000}};
+    EXPECT_EQ(asked, spans);
+
+    space.Poke(0x00501000, {0x44});
+    cached.ForgetChanging();
+    const std::size_t before = space.Reads();
+    EXPECT_EQ(read(0x00402000), 0x11);
+    EXPECT_EQ(read(0x00600010), 0x33);
+    EXPECT_EQ(space.Reads(), before) << "lasting blocks are kept";
+    EXPECT_EQ(read(0x00501000), 0x44);
+    EXPECT_EQ(space.Reads(), before + 1);
+}
+
 }  // namespace
 }  // namespace roadsum::testing

@@ -206,9 +206,10 @@ TEST_F(StackTraceSample, PreparedStackGivesTheSameTrace) {
 
 TEST_F(StackTraceSample, SecondTraceUsesTheCaches) {
     const TraceStackOptions o = Map(chain.Stack(false, true, false), chain.dll_inner + 1);
-    const std::size_t before = p.space.Reads();
+    const std::size_t before = p.space.Reads(), lookups = p.space.DebugInfoLookups();
     const TraceResult first = Trace(o);
     const std::size_t first_reads = p.space.Reads() - before;
+    EXPECT_EQ(p.space.DebugInfoLookups() - lookups, 2u) << "once per module";
     const std::size_t functions = caches.Functions().size(), modules = caches.Modules().size();
     const TraceResult second = Trace(o);
     const std::size_t second_reads = p.space.Reads() - before - first_reads;
@@ -217,6 +218,7 @@ TEST_F(StackTraceSample, SecondTraceUsesTheCaches) {
     EXPECT_EQ(caches.Modules().size(), modules);
     EXPECT_EQ(modules, 2u);
     EXPECT_LT(second_reads * 2, first_reads) << "the function analyses are not done again";
+    EXPECT_EQ(p.space.DebugInfoLookups() - lookups, 2u) << "unchanged modules keep their debug information";
 
     // A module whose file changed at its address is read again.
     p.space.SetModulePath(p.dll, "C:\\Sample\\other.dll");
@@ -224,6 +226,7 @@ TEST_F(StackTraceSample, SecondTraceUsesTheCaches) {
     ASSERT_EQ(third.items.size(), 5u) << third.text;
     EXPECT_EQ(third.items[1].Module, "other.dll");
     EXPECT_EQ(third.items[1].Function, "DllOuter");
+    EXPECT_EQ(p.space.DebugInfoLookups() - lookups, 3u);
 }
 
 TEST(StackTraceSampleElsewhere, ChecksumsDoNotDependOnTheLoadAddress) {

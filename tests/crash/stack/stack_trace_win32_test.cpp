@@ -15,6 +15,7 @@ namespace {
 volatile int sink;
 int level1_line, level2_line, park1_line, park2_line;
 HANDLE ready;
+TraceSession* level3_session;
 
 std::string Describe(const TStackTrace& trace) {
     std::string text;
@@ -42,7 +43,7 @@ struct TTraced {
 __attribute__((noinline)) int TTraced::Level3(TStackTrace& trace, std::string& text) {
     TraceStackOptions o;
     o.StackTrace = &trace;
-    text = TraceStack(o);
+    text = TraceStack(o, level3_session);
     sink = static_cast<int>(text.size());
     return sink;
 }
@@ -120,6 +121,27 @@ TEST(StackTraceWin32, TracesAnotherThreadWhileItIsSuspended) {
     // A stdcall function's decorated name is shown as the debug information stores it.
     EXPECT_NE(trace[park2 + 2].Function.find("ParkedThread"), std::string::npos) << text;
     std::printf("%s\n", text.c_str());
+}
+
+// The traces of a session share the code they read, never the stack: a deeper trace after a
+// shallow one sees the frames that lie where the shallow one's were, and each trace reads as
+// it would without the session.
+TEST(StackTraceWin32, TracesOfASessionSeeTheStackAsItIsNow) {
+    TraceSession session;
+    std::string texts[2][2];
+    for (int pass = 0; pass < 2; ++pass) {
+        level3_session = pass == 0 ? &session : nullptr;
+        TStackTrace shallow, deep;
+        TTraced::Level3(shallow, texts[pass][0]);
+        TTraced::Level1(deep, texts[pass][1]);
+        EXPECT_EQ(Find(shallow, "TTraced.Level2"), -1) << texts[pass][0];
+        ASSERT_EQ(Find(deep, "TTraced.Level2"), 1) << texts[pass][1];
+        EXPECT_EQ(deep[1].AbsoluteLine, level2_line);
+        EXPECT_EQ(Find(deep, "TTraced.Level1"), 2) << texts[pass][1];
+    }
+    level3_session = nullptr;
+    EXPECT_EQ(texts[0][0], texts[1][0]);
+    EXPECT_EQ(texts[0][1], texts[1][1]);
 }
 
 TEST(StackTraceWin32, ThreadThatCannotBeReadGivesNothing) {

@@ -31,7 +31,9 @@ TEST(PageCachedReader, ReadsWhatTheMemoryHoldsWithFewReadsOfIt) {
         std::vector<std::uint8_t> direct(count), through(count);
         const bool expected = space.Memory().try_read(address, direct.data(), count);
         ASSERT_EQ(cached.try_read(address, through.data(), count), expected) << std::hex << address << " " << count;
-        if (expected) ASSERT_EQ(through, direct) << std::hex << address << " " << count;
+        if (expected) {
+            ASSERT_EQ(through, direct) << std::hex << address << " " << count;
+        }
         compared += expected;
     }
     EXPECT_GT(compared, 5000);

@@ -7,6 +7,7 @@
 // expect-line: restarted with 10 exception times, the newest first
 // expect-none: exception 10 handled
 // timeout: 90
+// mode: restarts
 #include "fault_program.h"
 #include "runtime/exceptions.h"
 

@@ -157,7 +157,8 @@ TEST(MapTextWriter, EveryPublicOfAProgramReadsBackWithItsName) {
 }
 
 // The sample program of dwarf_sample.h linked into a PE file with its symbols; crt_helper has
-// no debug information, only the ".file" record of its object.
+// no debug information, only the ".file" record of its object; operator new has a cold part
+// known only by its input section, operator new[] one with its own label.
 std::string sample_program() {
     const DwarfSample d;
     TestPe pe;
@@ -173,7 +174,14 @@ std::string sample_program() {
                   {"_start", 0x2000},
                   {"_Tail", 0x2010},
                   {"crt.c", 0, 0, 0, 103},
-                  {"_crt_helper", 0x2100}};
+                  {"_crt_helper", 0x2100},
+                  {"new_op.cc", 0, 0, 0, 103},
+                  {".text$_Znwj", 0x2200, 1, 0, 3},
+                  {"__Znwj", 0x2200},
+                  {"_new_handler_call", 0x2280},
+                  {".text.unlikely._Znwj", 0x2300, 1, 0, 3},
+                  {".text.unlikely._Znaj", 0x2340, 1, 0, 3},
+                  {"__Znaj.cold", 0x2340, 1, 0x20, 3}};
     return pe.build();
 }
 
@@ -210,11 +218,13 @@ TEST(BuildDebugInfo, SegmentsFollowTheSourceFileOfEachFunction) {
         segments.push_back(text);
     }
     EXPECT_EQ(segments, (std::vector<std::string>{"Widget 401000-401010", "Vec 401010-401020", "Widget 401020-403000",
-                                                  "Start 403000-403010", "Tail 403010-403100", "Crt 403100-404000"}));
+                                                  "Start 403000-403010", "Tail 403010-403100", "Crt 403100-403200",
+                                                  "NewOp 403200-404000"}));
 
     const std::initializer_list<std::uint32_t> addresses = {0x401000, 0x401004, 0x40100a, 0x40100c, 0x401012,
                                                             0x401019, 0x401024, 0x401034, 0x402004, 0x40200c,
-                                                            0x402012, 0x403004, 0x403014, 0x403200};
+                                                            0x402012, 0x403004, 0x403014, 0x403104,
+                                                            0x403204, 0x403304, 0x403344};
     const char expected[] =
         "401000 Widget 10 Widget.Paint\n"
         "401004 Widget 11 Widget.Paint\n"  // inlined code: the line of the call
@@ -229,7 +239,10 @@ TEST(BuildDebugInfo, SegmentsFollowTheSourceFileOfEachFunction) {
         "402012 Widget 29 Widget.Draw\n"
         "403004 Start 4 start\n"
         "403014 Tail 51 Tail\n"
-        "403200 Crt 0 crt_helper\n";
+        "403104 Crt 0 crt_helper\n"
+        "403204 NewOp 0 operator_new\n"
+        "403304 NewOp 0 operator_new\n"    // the cold part, by its section
+        "403344 NewOp 0 operator_new[]\n";  // by its label, not its section
     const ModuleLayout& l = info->layout;
     DebugTables packed, mapped;
     ASSERT_TRUE(read_packed_debug_stream(write_packed_debug_stream(info->tables, false, l.CodeStart), false, l.CodeStart, packed));

@@ -18,8 +18,19 @@ namespace {
 struct Symbol {
     std::uint32_t address = 0;
     const CoffSymbol* coff = nullptr;
+    std::string name;  // when it is not the symbol's own
     int rank() const { return (coff->is_function() ? 2 : 0) + (coff->storage == CoffSymbol::kExternal ? 1 : 0); }
+    const std::string& shown_name() const { return name.empty() ? coff->name : name; }
 };
+
+// A library's cold part of a function may have no symbol of its own, only its input section
+// ".text.unlikely.<function>": it is named as the compiler names the cold parts it labels.
+std::string cold_part_name(const CoffSymbol& s) {
+    constexpr std::string_view kCold = ".text.unlikely.";
+    if (s.storage != CoffSymbol::kStatic || s.name.size() <= kCold.size() || s.name.compare(0, kCold.size(), kCold) != 0)
+        return {};
+    return "_" + s.name.substr(kCold.size()) + ".cold";
+}
 
 // Where a symbol lies when it lies in the code.
 std::optional<std::uint32_t> code_address(const CoffSymbol& s, const PeHeaders& h, const ModuleLayout& l) {
@@ -29,14 +40,19 @@ std::optional<std::uint32_t> code_address(const CoffSymbol& s, const PeHeaders& 
     return address;
 }
 
-// Functions of the code section; external labels too (import stubs, assembly routines), but
-// not section symbols or local labels.
+// Functions of the code section; external labels too (import stubs, assembly routines), and
+// cold parts known only by their section, but not other section symbols or local labels.
 std::vector<Symbol> code_symbols(const std::vector<CoffSymbol>& coff, const PeHeaders& h, const ModuleLayout& l) {
     std::vector<Symbol> symbols;
     for (const CoffSymbol& s : coff) {
         const bool wanted = s.storage == CoffSymbol::kExternal || (s.storage == CoffSymbol::kStatic && s.is_function());
         const std::optional<std::uint32_t> address = code_address(s, h, l);
-        if (wanted && address && s.name[0] != '.') symbols.push_back({*address, &s});
+        if (!address) continue;
+        if (wanted && s.name[0] != '.') {
+            symbols.push_back({*address, &s, {}});
+        } else if (std::string cold = cold_part_name(s); !cold.empty()) {
+            symbols.push_back({*address, &s, std::move(cold)});  // a labelled part at its place wins
+        }
     }
     std::stable_sort(symbols.begin(), symbols.end(), [](const Symbol& a, const Symbol& b) {
         return a.address != b.address ? a.address < b.address : a.rank() > b.rank();
@@ -53,7 +69,7 @@ std::vector<Symbol> section_starts(const std::vector<CoffSymbol>& coff, const Pe
     std::vector<Symbol> starts;
     for (const CoffSymbol& s : coff) {
         const std::optional<std::uint32_t> address = code_address(s, h, l);
-        if (address && s.storage == CoffSymbol::kStatic && s.name[0] == '.') starts.push_back({*address, &s});
+        if (address && s.storage == CoffSymbol::kStatic && s.name[0] == '.') starts.push_back({*address, &s, {}});
     }
     std::sort(starts.begin(), starts.end(), [](const Symbol& a, const Symbol& b) { return a.address < b.address; });
     return starts;
@@ -187,7 +203,7 @@ std::optional<BuiltDebugInfo> build_debug_info(std::string_view file, std::strin
         TMfPublic pub;
         pub.IsCode = pub.Used = true;
         pub.Address = s.address;
-        pub.Name = stored_symbol_name(s.coff->name, unit);
+        pub.Name = stored_symbol_name(s.shown_name(), unit);
         t.Publics.push_back(std::move(pub));
     }
     t.EntryAddress = headers->entry_point ? headers->image_base + headers->entry_point : 0;

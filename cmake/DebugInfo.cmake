@@ -28,13 +28,16 @@ function(roadsum_debuginfo_tool var)
   set(${var} ${tool} PARENT_SCOPE)
 endfunction()
 
-# The build waits for the tool itself, also where it runs after a link.
+# The build waits for the tool itself, also where it runs after a link; a changed tool links
+# the program again, so that what it wrote after the link is written anew.
 function(roadsum_depend_on_debuginfo_tool target)
   if(CMAKE_CROSSCOMPILING)
     add_dependencies(${target} host_tools)
   else()
     add_dependencies(${target} nox-debuginfo)
   endif()
+  roadsum_debuginfo_tool(tool)
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${tool})
 endfunction()
 
 function(roadsum_debug_info_side_files target)

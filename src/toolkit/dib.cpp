@@ -1,7 +1,7 @@
 #include "toolkit/dib.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cstdio>
 
 namespace roadsum {
 
@@ -91,12 +91,12 @@ bool TDib24::SaveToFile(const std::string& path) const {
     file.bfType = 0x4D42;  // "BM"
     file.bfOffBits = sizeof file + sizeof info;
     file.bfSize = file.bfOffBits + size;
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info), sizeof info);
-    for (int y = height_ - 1; y >= 0; --y) out.write(reinterpret_cast<const char*>(Row(y)), stride_);
-    out.close();  // a full disk may only show here
-    return !out.fail();
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) return false;
+    bool written = std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&info, sizeof info, 1, out) == 1;
+    for (int y = height_ - 1; written && y >= 0; --y) written = std::fwrite(Row(y), stride_, 1, out) == 1;
+    // A full disk may only show when the file is closed.
+    return std::fclose(out) == 0 && written;
 }
 
 }  // namespace roadsum

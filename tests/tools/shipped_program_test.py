@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""Checks the shipped Roadsum.exe from the outside: it carries no DWARF and no symbol table,
-but a .gnu_debuglink to Roadsum.exe.debug beside it, which holds both and through which the
-cross binutils and gdb still resolve its addresses; its header checksum is right; and the
-build's check (nox-debuginfo compare) refuses a program or side file that no longer fits,
-naming the difference.
+"""Checks the shipped Roadsum.exe from the outside: it is at most 3 MB and carries no DWARF
+and no symbol table, but a .gnu_debuglink to Roadsum.exe.debug beside it, which holds both and
+through which the cross binutils and gdb still resolve its addresses; its header checksum is
+right; and the build's check (nox-debuginfo compare) refuses a program or side file that no
+longer fits, naming the difference.
 
 Usage: shipped_program_test.py --program EXE --first-link EXE --source DIR --nm NM
        --addr2line ADDR2LINE --objdump OBJDUMP --objcopy OBJCOPY --gdb GDB --nox-debuginfo TOOL
@@ -111,6 +111,12 @@ class ShippedProgram(unittest.TestCase):
         # The side file places code and data where the program has them.
         for section in (".text", ".data", ".rdata"):
             self.assertEqual(side.sections[section][:2], self.pe.sections[section][:2], section)
+
+    def test_the_program_stays_within_its_size(self):
+        # Code that opens files through the stream library, for one, brings its locale
+        # machinery along: almost a megabyte.
+        size = os.path.getsize(ARGS.program)
+        self.assertLessEqual(size, 3 * 1024 * 1024, "%s is %d bytes" % (ARGS.program, size))
 
     def test_the_header_checksum_is_right(self):
         self.assertNotEqual(self.pe.checksum(), 0)

@@ -1,9 +1,8 @@
 #include "crash/debuginfo/debug_files.h"
 
-#include <chrono>
 #include <ctime>
-#include <filesystem>
-#include <fstream>
+
+#include "crash/common/stdio_file.h"
 
 namespace roadsum {
 
@@ -15,31 +14,24 @@ std::string with_extension(const std::string& path, const std::string& extension
 }
 
 std::optional<std::string> StdDebugFiles::read(const std::string& path, std::uint64_t offset, std::uint32_t count) const {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0 || offset > static_cast<std::uint64_t>(size) || count > static_cast<std::uint64_t>(size) - offset)
-        return std::nullopt;
+    StdioFile in(path, "rb");
+    const std::optional<std::uint64_t> size = in.Size();
+    if (!size || offset > *size || count > *size - offset || !in.Seek(offset)) return std::nullopt;
     std::string data(count, '\0');
-    in.seekg(static_cast<std::streamoff>(offset));
-    if (count > 0 && !in.read(data.data(), count)) return std::nullopt;
+    if (in.Read(data.data(), count) != count) return std::nullopt;
     return data;
 }
 
 std::optional<std::string> StdDebugFiles::read_all(const std::string& path) const {
-    std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
-    if (error || size > kMaxDebugFileSize) return std::nullopt;
-    return read(path, 0, static_cast<std::uint32_t>(size));
+    const std::optional<std::uint64_t> size = StdioFile(path, "rb").Size();
+    if (!size || *size > kMaxDebugFileSize) return std::nullopt;
+    return read(path, 0, static_cast<std::uint32_t>(*size));
 }
 
 std::optional<DosStamp> StdDebugFiles::write_time(const std::string& path) const {
-    std::error_code error;
-    const auto written = std::filesystem::last_write_time(path, error);
-    if (error) return std::nullopt;
-    const auto system = std::chrono::file_clock::to_sys(written);
-    const std::time_t t = std::chrono::system_clock::to_time_t(system);
+    const std::optional<std::int64_t> written = LastWriteTime(path);
+    if (!written) return std::nullopt;
+    const std::time_t t = static_cast<std::time_t>(*written);
     std::tm local{};
 #ifdef _WIN32
     if (localtime_s(&local, &t) != 0) return std::nullopt;

@@ -1,20 +1,20 @@
 #include "crash/picture/whole_file.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <random>
+
+#include "crash/common/stdio_file.h"
 
 namespace roadsum {
 namespace {
 
 // Empty when all went well, else the reason.
 std::string write_stream(const std::string& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    StdioFile out(path, "wb");
     if (!out) return "it cannot be created";
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();  // a full disk may only show here
-    return out.fail() ? "not every byte could be written" : "";
+    const bool written = out.Write(bytes.data(), bytes.size());
+    // A full disk may only show when the file is closed.
+    return out.Close() && written ? "" : "not every byte could be written";
 }
 
 bool fail(std::string* error, std::string reason) {
@@ -25,11 +25,9 @@ bool fail(std::string* error, std::string reason) {
 }  // namespace
 
 bool write_whole_file(const std::string& path, std::string_view bytes, std::string* error) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    if (fs::exists(status) && !fs::is_regular_file(status)) {
-        if (fs::is_directory(status)) return fail(error, "it is a folder");
+    const PathKind kind = KindOfPath(path);
+    if (kind == PathKind::Folder) return fail(error, "it is a folder");
+    if (kind == PathKind::Other) {
         const std::string reason = write_stream(path, bytes);
         return reason.empty() || fail(error, reason);
     }
@@ -40,14 +38,14 @@ bool write_whole_file(const std::string& path, std::string_view bytes, std::stri
         char suffix[16];
         std::snprintf(suffix, sizeof suffix, ".%08x~", static_cast<unsigned>(seed()));
         temporary = path + suffix;
-        if (!fs::exists(temporary, ec)) break;
+        if (KindOfPath(temporary) == PathKind::None) break;
     }
     if (const std::string reason = write_stream(temporary, bytes); !reason.empty()) {
-        fs::remove(temporary, ec);
+        std::remove(temporary.c_str());
         return fail(error, reason);
     }
     if (!replace_file(temporary, path)) {
-        fs::remove(temporary, ec);
+        std::remove(temporary.c_str());
         return fail(error, "the file could not be replaced");
     }
     return true;

@@ -93,6 +93,9 @@ bool TDib24::SaveToFile(const std::string& path) const {
     file.bfSize = file.bfOffBits + size;
     std::FILE* out = std::fopen(path.c_str(), "wb");
     if (!out) return false;
+    // Unbuffered, so that a write the disk refuses fails where it is made: not every C
+    // library reports a failed flush when the file is closed.
+    std::setvbuf(out, nullptr, _IONBF, 0);
     bool written = std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&info, sizeof info, 1, out) == 1;
     for (int y = height_ - 1; written && y >= 0; --y) written = std::fwrite(Row(y), stride_, 1, out) == 1;
     // A full disk may only show when the file is closed.

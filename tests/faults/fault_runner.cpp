@@ -224,7 +224,7 @@ const ReportExpectation kReports[] = {
     {"out_of_memory", 1, 1, "std::bad_alloc", nullptr, "TFault.Exhaust"},
     {"handler_faults", 1, 1, "EConvertError", "'z' is not a valid integer value", "main"},
     {"ten_threads", 10, 10, "EConvertError", "'t' is not a valid integer value", "TFault.ThreadMain"},
-    {"frozen_main_thread", 2, 6, "", "The application seems to be frozen.", "TFault.Freeze"},
+    {"frozen_main_thread", 2, 2, "", "The application seems to be frozen.", "TFault.Freeze"},
     {"corrupt_file", 0, 0, nullptr, nullptr, nullptr},
     {"eabort", 0, 0, nullptr, nullptr, nullptr},
     {"restart_storm", 10, 10, "EConvertError", "x' is not a valid integer value", "main"},

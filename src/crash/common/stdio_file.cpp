@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <string_view>
+
 namespace roadsum {
 
 namespace {
@@ -23,6 +25,11 @@ std::int64_t tell(std::FILE* f) {
 }
 
 }  // namespace
+
+StdioFile::StdioFile(const std::string& path, const char* mode) : file_(std::fopen(path.c_str(), mode)) {
+    if (file_ && std::string_view(mode).find_first_of("wa+") != std::string_view::npos)
+        std::setvbuf(file_, nullptr, _IONBF, 0);
+}
 
 std::optional<std::uint64_t> StdioFile::Size() {
     if (!file_ || !seek(file_, 0, SEEK_END)) return std::nullopt;

@@ -9,10 +9,11 @@
 
 namespace roadsum {
 
-// An open file, closed when it goes.
+// An open file, closed when it goes. Writes are unbuffered, so that one the disk refuses fails
+// where it is made: not every C library reports a failed flush when the file is closed.
 class StdioFile {
 public:
-    StdioFile(const std::string& path, const char* mode) : file_(std::fopen(path.c_str(), mode)) {}
+    StdioFile(const std::string& path, const char* mode);
     ~StdioFile() { Close(); }
     StdioFile(const StdioFile&) = delete;
     StdioFile& operator=(const StdioFile&) = delete;

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "crash/capture/capture_internal_win32.h"
+#include "crash/sysinfo/system_function_win32.h"
 #include "runtime/exceptions.h"
 
 namespace roadsum::capture {
@@ -168,19 +169,14 @@ void* set_runtime_handler(const char* setter, void* handler) {
     return set ? set(handler) : nullptr;
 }
 
-template <class F>
-F kernel32_function(const char* name) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
-}
-
 // A 32-bit program on 64-bit Windows may otherwise lose a processor exception raised in a
 // window procedure: the system would pass over it when the call returns from the kernel.
 void keep_exceptions_of_callbacks() {
     using GetPolicy = BOOL(WINAPI*)(LPDWORD);
     using SetPolicy = BOOL(WINAPI*)(DWORD);
     constexpr DWORD kCallbackFilterEnabled = 1;
-    const auto get = kernel32_function<GetPolicy>("GetProcessUserModeExceptionPolicy");
-    const auto set = kernel32_function<SetPolicy>("SetProcessUserModeExceptionPolicy");
+    const auto get = system_function<GetPolicy>("kernel32.dll", "GetProcessUserModeExceptionPolicy");
+    const auto set = system_function<SetPolicy>("kernel32.dll", "SetProcessUserModeExceptionPolicy");
     DWORD flags = 0;
     if (get && set && get(&flags)) set(flags & ~kCallbackFilterEnabled);
 }
@@ -190,7 +186,7 @@ void keep_exceptions_of_callbacks() {
 void KeepStackForReports() {
     // What a thread whose stack ran out still has for the exception filter.
     using SetGuarantee = BOOL(WINAPI*)(PULONG);
-    static const auto set = kernel32_function<SetGuarantee>("SetThreadStackGuarantee");
+    static const auto set = system_function<SetGuarantee>("kernel32.dll", "SetThreadStackGuarantee");
     ULONG size = 32 * 1024;
     if (set) set(&size);
 }

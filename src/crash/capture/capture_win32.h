@@ -132,6 +132,9 @@ std::string ReporterTempFolder();
 // Whether the process is blocked now for work that needs the loader (a dialog): the loader
 // lock or the environment lock stays held by another thread, or is held by this one.
 bool ProcessBlockedNow();
+// For what needs the loader at the user's request (a dialog, printing): true, after a plain
+// beep, while the process is blocked; the system's sounds could need the loader too.
+bool RefusedWhileBlocked();
 
 // The watchdog's current wait for an answer in milliseconds; 0 when it does not run.
 std::uint32_t FreezeWatchInterval();

@@ -200,6 +200,12 @@ namespace roadsum {
 
 bool ProcessBlockedNow() { return ProcessBlocked(capture::SystemLocks(), GetCurrentThreadId()); }
 
+bool RefusedWhileBlocked() {
+    if (!ProcessBlockedNow()) return false;
+    Beep(880, 150);
+    return true;
+}
+
 void HandleException(const THandleExceptionArgs& args) {
     capture::ReporterWork inside;
     capture::Enter(args);

@@ -45,11 +45,7 @@ bool AutoSaveReport(TCrashException& report) {
 }
 
 bool SaveReportInteractively(TCrashException& report, void* owner) {
-    if (ProcessBlockedNow()) {
-        // The plain beep: the system sound could need the loader that is blocked.
-        Beep(880, 150);
-        return false;
-    }
+    if (RefusedWhileBlocked()) return false;
     const std::string executable = module_file_path(reinterpret_cast<std::uintptr_t>(GetModuleHandleA(nullptr)));
     const std::string path =
         ask_for_file(save_dialog_start(report.BugRepFileName(), executable, desktop_folder()), static_cast<HWND>(owner));

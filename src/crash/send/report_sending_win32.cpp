@@ -61,10 +61,7 @@ void send_report_automatically(TCrashException& report) {
 }
 
 bool print_report_of(TCrashException& report, HWND owner) {
-    if (ProcessBlockedNow()) {
-        Beep(880, 150);  // the plain beep: the system sound could need the loader that is blocked
-        return false;
-    }
+    if (RefusedWhileBlocked()) return false;
     return print_report(report.ReportText(), owner, report.Get(keys::PrintBtnTxt));
 }
 

@@ -19,7 +19,6 @@ public:
     StdioFile& operator=(const StdioFile&) = delete;
 
     explicit operator bool() const { return file_ != nullptr; }
-    std::FILE* get() const { return file_; }
     // Its size (the position is left at the start); none when it cannot be told.
     std::optional<std::uint64_t> Size();
     bool Seek(std::uint64_t offset);

@@ -13,8 +13,9 @@ std::string with_extension(const std::string& path, const std::string& extension
     return (has_extension ? path.substr(0, dot) : path) + extension;
 }
 
-std::optional<std::string> StdDebugFiles::read(const std::string& path, std::uint64_t offset, std::uint32_t count) const {
-    StdioFile in(path, "rb");
+namespace {
+
+std::optional<std::string> read_part(StdioFile& in, std::uint64_t offset, std::uint32_t count) {
     const std::optional<std::uint64_t> size = in.Size();
     if (!size || offset > *size || count > *size - offset || !in.Seek(offset)) return std::nullopt;
     std::string data(count, '\0');
@@ -22,10 +23,18 @@ std::optional<std::string> StdDebugFiles::read(const std::string& path, std::uin
     return data;
 }
 
+}  // namespace
+
+std::optional<std::string> StdDebugFiles::read(const std::string& path, std::uint64_t offset, std::uint32_t count) const {
+    StdioFile in(path, "rb");
+    return read_part(in, offset, count);
+}
+
 std::optional<std::string> StdDebugFiles::read_all(const std::string& path) const {
-    const std::optional<std::uint64_t> size = StdioFile(path, "rb").Size();
+    StdioFile in(path, "rb");
+    const std::optional<std::uint64_t> size = in.Size();
     if (!size || *size > kMaxDebugFileSize) return std::nullopt;
-    return read(path, 0, static_cast<std::uint32_t>(*size));
+    return read_part(in, 0, static_cast<std::uint32_t>(*size));
 }
 
 std::optional<DosStamp> StdDebugFiles::write_time(const std::string& path) const {

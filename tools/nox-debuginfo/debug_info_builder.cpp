@@ -27,8 +27,7 @@ struct Symbol {
 // ".text.unlikely.<function>": it is named as the compiler names the cold parts it labels.
 std::string cold_part_name(const CoffSymbol& s) {
     constexpr std::string_view kCold = ".text.unlikely.";
-    if (s.storage != CoffSymbol::kStatic || s.name.size() <= kCold.size() || s.name.compare(0, kCold.size(), kCold) != 0)
-        return {};
+    if (s.storage != CoffSymbol::kStatic || s.name.size() <= kCold.size() || !s.name.starts_with(kCold)) return {};
     return "_" + s.name.substr(kCold.size()) + ".cold";
 }
 
